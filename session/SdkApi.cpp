@@ -1,0 +1,7 @@
+#include "SdkApi.h"
+
+SdkApi &sdkApi()
+{
+    static SdkApi api;
+    return api;
+}

@@ -1,0 +1,195 @@
+/* Telvane skin. "@skinpath" is replaced at start-up by the absolute path of
+   this directory, so image URLs work wherever the program is unpacked. */
+
+QWidget {
+    font-family: "DejaVu Sans", "Segoe UI", sans-serif;
+    font-size: 13px;
+    color: #1d2633;
+}
+
+QToolTip {
+    color: #f4f7fb;
+    background: #1d2633;
+    border: 1px solid #2f3d52;
+    padding: 4px 6px;
+}
+
+/* --- window bodies ---------------------------------------------------- */
+QFrame#MainFrame, QDialog#CLoginDlg, QWidget#RemoteCtrlClass {
+    background: #f3f5f9;
+}
+
+QWidget#PlayWnd, QWidget#CPlayWnd {
+    background: #000000;
+}
+
+QFrame#framebottom {
+    background: #1b2431;
+    border-top: 1px solid #2a3647;
+}
+
+/* --- title bar -------------------------------------------------------- */
+QWidget#TitleWidget {
+    background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #243244, stop:1 #1b2533);
+}
+
+QWidget#TitleWidget QLabel {
+    color: #f4f7fb;
+    font-size: 14px;
+    font-weight: bold;
+    background: transparent;
+}
+
+QToolButton#SysBtn, QPushButton#SysBtn {
+    background: transparent;
+    border: none;
+    border-radius: 4px;
+    min-width: 32px;
+    min-height: 26px;
+}
+
+QToolButton#SysBtn:hover, QPushButton#SysBtn:hover {
+    background: rgba(255, 255, 255, 36);
+}
+
+QToolButton#SysBtn:pressed, QPushButton#SysBtn:pressed {
+    background: rgba(255, 255, 255, 60);
+}
+
+QToolButton#SysBtn[closeButton="true"]:hover {
+    background: #e0464e;
+}
+
+/* --- form controls ---------------------------------------------------- */
+QLabel {
+    background: transparent;
+}
+
+QLineEdit, QComboBox {
+    background: #ffffff;
+    border: 1px solid #c9d2de;
+    border-radius: 4px;
+    padding: 4px 8px;
+    min-height: 22px;
+    selection-background-color: #2d7ff0;
+}
+
+QLineEdit:focus, QComboBox:focus {
+    border: 1px solid #2d7ff0;
+}
+
+QLineEdit:disabled, QComboBox:disabled {
+    background: #eceff4;
+    color: #8a96a8;
+}
+
+QComboBox::drop-down {
+    subcontrol-origin: padding;
+    subcontrol-position: center right;
+    width: 24px;
+    border: none;
+}
+
+QComboBox::down-arrow {
+    image: url(:/Telvane/Resources/PanelDownArrow.png);
+    width: 12px;
+    height: 12px;
+}
+
+QComboBox QAbstractItemView {
+    background: #ffffff;
+    border: 1px solid #c9d2de;
+    selection-background-color: #2d7ff0;
+    selection-color: #ffffff;
+    outline: none;
+}
+
+QComboBox#LanguageBox {
+    background: #ffffff;
+    min-width: 130px;
+}
+
+QCheckBox {
+    spacing: 6px;
+    background: transparent;
+}
+
+QCheckBox::indicator {
+    width: 15px;
+    height: 15px;
+    border: 1px solid #9aa7b8;
+    border-radius: 3px;
+    background: #ffffff;
+}
+
+QCheckBox::indicator:checked {
+    background: #2d7ff0;
+    border: 1px solid #2d7ff0;
+    image: url(@skinpath/icons/check.png);
+}
+
+QPushButton {
+    background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #3a8dff, stop:1 #2370e0);
+    color: #ffffff;
+    border: none;
+    border-radius: 4px;
+    padding: 6px 18px;
+    font-weight: bold;
+    min-height: 22px;
+}
+
+QPushButton:hover {
+    background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #4f9bff, stop:1 #2d7ff0);
+}
+
+QPushButton:pressed {
+    background: #1c5fc4;
+}
+
+QPushButton:disabled {
+    background: #a9bad2;
+    color: #eef2f7;
+}
+
+/* --- IPv4 editor: four borderless parts inside one framed field -------- */
+QLineEdit#IPLineEdit {
+    border: none;
+    border-radius: 0;
+    background: transparent;
+    padding: 0;
+    min-height: 0;
+}
+
+CMyIpAddrEdit {
+    background: #ffffff;
+    border: 1px solid #c9d2de;
+    border-radius: 4px;
+}
+
+/* --- message box ------------------------------------------------------ */
+QWidget#CMessageBox {
+    background: #ffffff;
+}
+
+QWidget#CMessageBox QLabel {
+    color: #1d2633;
+    font-size: 14px;
+}
+
+QToolButton#WhiteToolButton {
+    background: #ffffff;
+    color: #2370e0;
+    border: 1px solid #2d7ff0;
+    border-radius: 4px;
+    font-weight: bold;
+}
+
+QToolButton#WhiteToolButton:hover {
+    background: #2d7ff0;
+    color: #ffffff;
+}
+
+QToolButton#WhiteToolButton:pressed {
+    background: #1c5fc4;
+    color: #ffffff;
+}
