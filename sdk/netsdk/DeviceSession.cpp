@@ -1,0 +1,248 @@
+#include "DeviceSession.h"
+
+#include "Messages.h"
+#include "NetSdk.h"
+#include "NetSdkCodes.h"
+#include "ProtocolEncoder.h"
+#include "RealPlayStream.h"
+#include "WireFormat.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+namespace netsdk {
+
+DeviceSession::DeviceSession(int handle, std::uint32_t sessionId, TcpSocket &&socket,
+                             FrameBuffer &&buffer, tvsdk::DisconnectCallback onDisconnect,
+                             void *user)
+    : m_handle(handle), m_sessionId(sessionId), m_socket(std::move(socket)),
+      m_buffer(std::move(buffer)), m_onDisconnect(onDisconnect), m_user(user),
+      m_keepAliveSec(kDefaultKeepAliveSec), m_deadSec(kDefaultDeadSec)
+{
+    m_wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+}
+
+DeviceSession::~DeviceSession()
+{
+    stop(false);
+    if (m_wakeFd >= 0)
+        ::close(m_wakeFd);
+}
+
+void DeviceSession::start()
+{
+    m_lastReceived = Clock::now();
+    m_thread = std::thread([self = shared_from_this()] { self->run(); });
+}
+
+void DeviceSession::wake()
+{
+    const std::uint64_t one = 1;
+    if (m_wakeFd >= 0 && ::write(m_wakeFd, &one, sizeof one) < 0) {
+        // the counter is saturated: the thread is awake anyway
+    }
+}
+
+int DeviceSession::send(std::uint16_t type, std::uint32_t sequence,
+                        const std::vector<std::uint8_t> &body, Clock::time_point deadline)
+{
+    const std::vector<std::uint8_t> bytes =
+        tvwire::ProtocolEncoder::encode(type, m_sessionId, sequence, body);
+    if (bytes.empty())
+        return ErrInvalidParameter;
+    std::lock_guard<std::mutex> lock(m_writeMutex);
+    const int r = m_socket.sendAll(bytes.data(), bytes.size(), deadline);
+    // A frame cut half-way leaves the stream unusable: end the connection,
+    // the session thread then reports it.
+    if (r != 0)
+        m_socket.shutdown();
+    return r;
+}
+
+int DeviceSession::request(std::uint16_t type, const std::vector<std::uint8_t> &body, int timeoutMs,
+                           tvwire::Frame &reply)
+{
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    const std::uint32_t sequence = ++m_sequence;
+    m_replies.expect(sequence);
+    const int sent = send(type, sequence, body, deadline);
+    if (sent != 0) {
+        Clock::time_point now = Clock::now();
+        m_replies.wait(sequence, now, reply); // only drops the slot
+        return sent == ErrTimeOut ? ErrTimeOut : ErrDisconnected;
+    }
+    return m_replies.wait(sequence, deadline, reply);
+}
+
+int DeviceSession::notify(std::uint16_t type, const std::vector<std::uint8_t> &body, int timeoutMs)
+{
+    return send(type, ++m_sequence, body, Clock::now() + std::chrono::milliseconds(timeoutMs));
+}
+
+void DeviceSession::setTiming(int keepAliveSec, int deadSec)
+{
+    m_keepAliveSec = keepAliveSec;
+    m_deadSec = deadSec;
+    m_timingChanged = true;
+    wake();
+}
+
+void DeviceSession::addStream(const std::shared_ptr<RealPlayStream> &stream)
+{
+    std::lock_guard<std::mutex> lock(m_streamsMutex);
+    m_streams[stream->streamId()] = stream;
+}
+
+void DeviceSession::removeStream(std::uint32_t streamId)
+{
+    std::lock_guard<std::mutex> lock(m_streamsMutex);
+    m_streams.erase(streamId);
+}
+
+void DeviceSession::stop(bool sayGoodbye)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_reportMutex);
+        if (m_stopping.exchange(true))
+            sayGoodbye = false;
+        m_reported = true; // the caller ends the login: no report after this
+    }
+    if (sayGoodbye) {
+        const auto deadline = Clock::now() + std::chrono::milliseconds(kStopTimeoutMs);
+        send(tvwire::MsgLogout, ++m_sequence, {}, deadline);
+    }
+    m_socket.shutdown();
+    wake();
+    if (m_thread.joinable()) {
+        if (m_thread.get_id() == std::this_thread::get_id())
+            NetSdk::instance().adoptThread(std::move(m_thread));
+        else
+            m_thread.join();
+    }
+    m_replies.failAll();
+}
+
+void DeviceSession::lost(const std::string &why)
+{
+    m_replies.failAll();
+    std::lock_guard<std::mutex> lock(m_reportMutex);
+    if (m_reported)
+        return;
+    m_reported = true;
+    NetSdk::instance().trace("login " + std::to_string(m_handle) + " lost: " + why);
+    if (m_onDisconnect)
+        m_onDisconnect(m_handle, nullptr, 0, m_user);
+}
+
+void DeviceSession::flushStreams()
+{
+    std::vector<std::shared_ptr<RealPlayStream>> streams;
+    {
+        std::lock_guard<std::mutex> lock(m_streamsMutex);
+        for (auto &entry : m_streams)
+            streams.push_back(entry.second);
+    }
+    for (auto &s : streams)
+        s->flushPending();
+}
+
+bool DeviceSession::dispatch(tvwire::Frame &frame, std::string &why)
+{
+    if (frame.session != m_sessionId) {
+        why = "frame for another session";
+        return false;
+    }
+    if (frame.type == tvwire::MsgMedia) {
+        tvwire::Media media;
+        if (!tvwire::decodeBody(frame.body, media)) {
+            why = "malformed media";
+            return false;
+        }
+        std::shared_ptr<RealPlayStream> stream;
+        {
+            std::lock_guard<std::mutex> lock(m_streamsMutex);
+            auto it = m_streams.find(media.streamId);
+            if (it != m_streams.end())
+                stream = it->second;
+        }
+        if (stream)
+            stream->deliver(media.kind, media.data.data(), media.data.size());
+        return true;
+    }
+    if (frame.type != tvwire::MsgKeepAliveReply)
+        m_replies.deliver(std::move(frame));
+    return true;
+}
+
+// One round of waiting: false when the session has ended (why says how).
+bool DeviceSession::pollOnce(std::vector<std::uint8_t> &chunk, std::string &why)
+{
+    const Clock::time_point now = Clock::now();
+    const int keep = m_keepAliveSec.load(), dead = m_deadSec.load();
+    Clock::time_point until = now + std::chrono::seconds(3600);
+    if (keep > 0)
+        until = std::min(until, m_nextKeepAlive);
+    if (dead > 0)
+        until = std::min(until, m_lastReceived + std::chrono::seconds(dead));
+    pollfd fds[2] = {{m_socket.fd(), POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
+    ::poll(fds, 2, millisecondsUntil(until));
+    if (m_stopping)
+        return false;
+    if (fds[1].revents & POLLIN) {
+        std::uint64_t count = 0;
+        if (::read(m_wakeFd, &count, sizeof count) > 0)
+            flushStreams();
+        if (m_timingChanged.exchange(false))
+            m_nextKeepAlive = Clock::now() + std::chrono::seconds(std::max(1, keep));
+    }
+    if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+        const long n = m_socket.receive(chunk.data(), chunk.size(), Clock::now());
+        if (n == 0 || n == ErrDisconnected) {
+            why = "connection closed by the recorder";
+            return false;
+        }
+        if (n > 0) {
+            m_lastReceived = Clock::now();
+            m_buffer.append(chunk.data(), std::size_t(n));
+            tvwire::Frame frame;
+            int r;
+            while ((r = m_buffer.next(frame, why)) == 1) {
+                if (!dispatch(frame, why))
+                    return false;
+            }
+            if (r < 0)
+                return false;
+        }
+    }
+    const Clock::time_point after = Clock::now();
+    if (dead > 0 && after >= m_lastReceived + std::chrono::seconds(dead)) {
+        why = "recorder silent for " + std::to_string(dead) + " s";
+        return false;
+    }
+    if (keep > 0 && after >= m_nextKeepAlive) {
+        m_nextKeepAlive = after + std::chrono::seconds(keep);
+        if (send(tvwire::MsgKeepAlive, ++m_sequence, {}, after + std::chrono::seconds(1)) != 0) {
+            why = "keep-alive could not be sent";
+            return false;
+        }
+    }
+    return true;
+}
+
+void DeviceSession::run()
+{
+    std::vector<std::uint8_t> chunk(64 * 1024);
+    m_nextKeepAlive = Clock::now() + std::chrono::seconds(std::max(1, m_keepAliveSec.load()));
+    std::string why;
+    // Frames that arrived with the login reply are already buffered.
+    tvwire::Frame frame;
+    while (m_buffer.next(frame, why) == 1)
+        dispatch(frame, why);
+    while (pollOnce(chunk, why)) {
+    }
+    if (!m_stopping)
+        lost(why);
+}
+
+} // namespace netsdk

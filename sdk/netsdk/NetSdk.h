@@ -1,0 +1,86 @@
+#pragma once
+// The state of the device SDK within one process: settings, the open logins
+// and real plays, the last error. Every exported function of libNetSDK is a
+// thin wrapper around one method here.
+//
+// Threads: the methods may be called from any thread (the program calls
+// them from its GUI thread); m_mutex guards the maps and settings and is
+// never held across network waits or callbacks. Sessions run threads of
+// their own (DeviceSession).
+
+#include "SdkDefs.h"
+
+#include <atomic>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace netsdk {
+
+class DeviceSession;
+class RealPlayStream;
+
+class NetSdk
+{
+public:
+    static NetSdk &instance();
+
+    int init(tvsdk::DisconnectCallback callback, void *user);
+    int cleanup();
+    int sdkSwitch(int on);
+    int setAppInfo(const void *record);
+    int setP2PServer(const char *server);
+    int setConnectTime(int waitMs, int tries);
+    int lastError() const { return m_lastError; }
+
+    int login(const char *address, unsigned short port, const char *user, const char *password,
+              void *deviceInfo, int *error, int kind);
+    int logout(int loginHandle);
+    int setKeepLife(int loginHandle, int keepAliveSec, int deadSec);
+    int getConfig(int loginHandle, int command, int channel, void *buffer, int size, int *returned,
+                  int timeoutMs);
+    int sendJson(int loginHandle, const char *name, int msgId, int channel, const char *json,
+                 int length, int timeoutMs);
+
+    int realPlay(int loginHandle, const void *clientInfo);
+    int setRealDataCallback(int playHandle, tvsdk::RealDataCallback callback, void *user);
+    int delRealDataCallback(int playHandle);
+    int stopRealPlay(int playHandle);
+
+    // A session thread that ended itself from inside a callback; joined at
+    // clean-up.
+    void adoptThread(std::thread &&thread);
+    void trace(const std::string &line) const;
+
+private:
+    struct Play
+    {
+        std::shared_ptr<DeviceSession> session;
+        std::shared_ptr<RealPlayStream> stream;
+    };
+    std::shared_ptr<DeviceSession> session(int loginHandle);
+    int fail(int code);
+    int succeed(int result = 1);
+
+    mutable std::mutex m_mutex;
+    bool m_initialised = false;
+    tvsdk::DisconnectCallback m_onDisconnect = nullptr;
+    void *m_user = nullptr;
+    std::string m_p2pServer;
+    int m_waitMs;
+    int m_tries;
+    int m_nextLogin = 1;
+    int m_nextPlay = 1;
+    std::map<int, std::shared_ptr<DeviceSession>> m_sessions;
+    std::map<int, Play> m_plays;
+    std::vector<std::thread> m_finished;
+    std::atomic<int> m_lastError{0};
+    std::atomic<bool> m_trace{false};
+
+    NetSdk();
+};
+
+} // namespace netsdk
