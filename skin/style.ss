@@ -44,8 +44,6 @@ QToolButton#SysBtn, QPushButton#SysBtn {
     background: transparent;
     border: none;
     border-radius: 4px;
-    min-width: 32px;
-    min-height: 26px;
 }
 
 QToolButton#SysBtn:hover, QPushButton#SysBtn:hover {

@@ -1,0 +1,83 @@
+#pragma once
+// The program's frameless message box. The dialog itself is only a
+// half-transparent black veil laid over the window it belongs to; the message
+// stands in `frame`, a separate white top-level window that the dialog owns
+// and keeps centred on the desktop. GUI thread only: the static functions run
+// a nested event loop and return the index of the chosen button.
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QList>
+#include <QMessageBox>
+
+class QAbstractButton;
+class QFrame;
+class QLabel;
+class QPushButton;
+
+class CMessageBox : public QDialog
+{
+    Q_OBJECT
+public:
+    // Result of a box dismissed without any of its buttons (closed by the
+    // window system): distinct from every button index, so that a dismissed
+    // confirmation is never taken for its first answer.
+    static constexpr int kClosedWithoutButton = -1;
+
+    CMessageBox(QMessageBox::Icon icon, const QString &strTitle, const QString &strText,
+                QMessageBox::StandardButtons buttons = QMessageBox::NoButton,
+                QWidget *parent = nullptr, bool bCenter = false);
+    ~CMessageBox() override;
+
+    static int information(QWidget *parent, const QString &strTitle, const QString &strText,
+                           const QString &strButton0 = QString(),
+                           const QString &strButton1 = QString(),
+                           const QString &strButton2 = QString(), int nDefaultButton = 0,
+                           int nEscapeButton = -1, bool bCenter = false);
+    static int question(QWidget *parent, const QString &strTitle, const QString &strText,
+                        const QString &strButton0 = QString(),
+                        const QString &strButton1 = QString(),
+                        const QString &strButton2 = QString(), int nDefaultButton = 0,
+                        int nEscapeButton = -1, bool bCenter = false);
+    static int warning(QWidget *parent, const QString &strTitle, const QString &strText,
+                       const QString &strButton0 = QString(), const QString &strButton1 = QString(),
+                       const QString &strButton2 = QString(), int nDefaultButton = 0,
+                       int nEscapeButton = -1, bool bCenter = false);
+
+    void init(const QString &strTitle, const QString &strText);
+    void setText(const QString &strText);
+    void setIcon(QMessageBox::Icon icon);
+    void setIconPixmap(const QPixmap &pixmap);
+    QPushButton *addButton(const QString &strText, QMessageBox::ButtonRole role);
+    void addButton(QAbstractButton *button, QMessageBox::ButtonRole role);
+    void removeButton(QAbstractButton *button);
+
+public slots:
+    // Ends the box with kClosedWithoutButton instead of the dialog's
+    // Rejected code 0, which would read as the first button.
+    void reject() override;
+
+protected slots:
+    void _q_buttonClicked(QAbstractButton *button);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    static int showMessage(QMessageBox::Icon icon, QWidget *parent, const QString &strTitle,
+                           const QString &strText, const QString &strButton0,
+                           const QString &strButton1, const QString &strButton2, bool bCenter);
+    void placeVeil(QWidget *parent, bool bCenter);
+    void centreFrameOnDesktop();
+    void paintFrame();
+    void maskFrame();
+
+    QFrame *frame = nullptr;
+    QLabel *label = nullptr;
+    QLabel *iconLabel = nullptr;
+    QDialogButtonBox *buttonBox = nullptr;
+    QList<QAbstractButton *> customButtonList;
+};

@@ -1,0 +1,91 @@
+#include "CMyIpAddrEdit.h"
+
+#include "CMyIpPartLineEdit.h"
+
+#include <QLabel>
+#include <QRegExp>
+#include <QRegExpValidator>
+#include <QStringList>
+
+namespace {
+constexpr int kDotHalfWidth = 3;
+constexpr int kDotWidth = 6;
+
+const QString &addressPattern()
+{
+    static const QString pattern =
+        QStringLiteral("((2[0-4]\\d|25[0-5]|[01]?\\d\\d?)\\.){3}(2[0-4]\\d|25[0-5]|[01]?\\d\\d?)");
+    return pattern;
+}
+} // namespace
+
+CMyIpAddrEdit::CMyIpAddrEdit(QWidget *parent) : QWidget(parent)
+{
+    for (int i = 0; i < kPartCount; ++i)
+        m_pParts[i] = new CMyIpPartLineEdit(this, i);
+    for (int i = 0; i < kDotCount; ++i) {
+        m_pDots[i] = new QLabel(QStringLiteral(" ."), this);
+        m_pDots[i]->setAlignment(Qt::AlignCenter);
+    }
+    for (int i = 0; i < kPartCount; ++i) {
+        if (i > 0)
+            QWidget::setTabOrder(m_pParts[i - 1], m_pParts[i]);
+        m_pParts[i]->pPrevEdit = i > 0 ? m_pParts[i - 1] : nullptr;
+        m_pParts[i]->pNextEdit = i + 1 < kPartCount ? m_pParts[i + 1] : nullptr;
+        connect(m_pParts[i], SIGNAL(textChanged(const QString &)), this,
+                SLOT(textchangedslot(const QString &)));
+        connect(m_pParts[i], SIGNAL(textEdited(const QString &)), this,
+                SLOT(texteditedslot(const QString &)));
+        connect(m_pParts[i], SIGNAL(keyPressLeftOrRight(int, int)), this,
+                SLOT(onKeyPressLeftOrRight(int, int)));
+    }
+}
+
+void CMyIpAddrEdit::setText(const QString &text)
+{
+    QRegExpValidator validator{QRegExp(addressPattern())};
+    QString strAddress = text;
+    int nPos = 0;
+    QStringList octets;
+    if (validator.validate(strAddress, nPos) == QValidator::Acceptable)
+        octets = text.split(QLatin1Char('.'), Qt::KeepEmptyParts, Qt::CaseSensitive);
+    for (int i = 0; i < kPartCount; ++i)
+        m_pParts[i]->setText(i < octets.size() ? octets.at(i) : QString());
+}
+
+QString CMyIpAddrEdit::text() const
+{
+    return QStringLiteral("%1.%2.%3.%4")
+        .arg(m_pParts[0]->text(), m_pParts[1]->text(), m_pParts[2]->text(), m_pParts[3]->text());
+}
+
+void CMyIpAddrEdit::onKeyPressLeftOrRight(int nKey, int nIndex)
+{
+    if (nIndex < 0 || nIndex >= kPartCount)
+        return;
+    CMyIpPartLineEdit *part = m_pParts[nIndex];
+    part->setFocus();
+    part->setCursorPosition(nKey == Qt::Key_Left ? part->text().length() : 0);
+}
+
+void CMyIpAddrEdit::textchangedslot(const QString &)
+{
+    emit textchanged(text());
+}
+
+void CMyIpAddrEdit::texteditedslot(const QString &)
+{
+    emit textedited(text());
+}
+
+void CMyIpAddrEdit::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    const int w = width();
+    const int h = height();
+    const int q = w / kPartCount;
+    for (int i = 0; i < kPartCount; ++i)
+        m_pParts[i]->setGeometry(i * q, 0, i + 1 < kPartCount ? q : w - 3 * q, h);
+    for (int i = 0; i < kDotCount; ++i)
+        m_pDots[i]->setGeometry((i + 1) * q - kDotHalfWidth, 1, kDotWidth, h - 2);
+}

@@ -1,0 +1,44 @@
+#pragma once
+// An IPv4 address field made of four CMyIpPartLineEdit octets with a dot
+// drawn over each joint. The editor owns the parts and the dots; it has no
+// layout and places them itself on resize. GUI thread only.
+
+#include <QString>
+#include <QWidget>
+
+class CMyIpPartLineEdit;
+class QLabel;
+
+class CMyIpAddrEdit : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit CMyIpAddrEdit(QWidget *parent = nullptr);
+
+    // Fills the parts from a complete dotted address; anything else clears
+    // all four parts.
+    void setText(const QString &text);
+    // The four parts joined with dots, unvalidated ("..." when empty).
+    QString text() const;
+
+signals:
+    void textchanged(const QString &text);
+    void textedited(const QString &text);
+
+public slots:
+    void onKeyPressLeftOrRight(int nKey, int nIndex);
+
+private slots:
+    void textchangedslot(const QString &text);
+    void texteditedslot(const QString &text);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    static constexpr int kPartCount = 4;
+    static constexpr int kDotCount = 3;
+
+    CMyIpPartLineEdit *m_pParts[kPartCount] = {};
+    QLabel *m_pDots[kDotCount] = {};
+};

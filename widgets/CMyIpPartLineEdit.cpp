@@ -1,0 +1,98 @@
+#include "CMyIpPartLineEdit.h"
+
+#include <QIntValidator>
+#include <QKeyEvent>
+
+namespace {
+constexpr int kMaxOctetLength = 3;
+constexpr int kMaxOctet = 255;
+constexpr int kFirstIndex = 0;
+constexpr int kLastIndex = 3;
+// Two digits above this value cannot take a third digit within 255.
+constexpr int kLargestTwoDigitPrefix = 25;
+
+const char *const kPartStyles[] = {
+    "#IPLineEdit{border-right:0px;border-radius:0px;}",
+    "#IPLineEdit{border-left:0px;border-right:0px;border-radius:0px;}",
+    "#IPLineEdit{border-left:0px;border-right:0px;border-radius:0px;}",
+    "#IPLineEdit{border-left:0px;border-radius:0px;}",
+};
+
+// QIntValidator calls "256".."999" and a bare sign Intermediate, and a line
+// edit lets Intermediate keystrokes in, so an octet could read 999 or +5. An
+// octet is one to three digits worth at most 255; anything else is refused.
+class OctetValidator : public QIntValidator
+{
+public:
+    explicit OctetValidator(QObject *parent = nullptr) : QIntValidator(0, kMaxOctet, parent) {}
+
+    State validate(QString &input, int &pos) const override
+    {
+        for (const QChar ch : input)
+            if (ch < QLatin1Char('0') || ch > QLatin1Char('9'))
+                return Invalid;
+        const State state = QIntValidator::validate(input, pos);
+        if (state == Intermediate && !input.isEmpty())
+            return Invalid;
+        return state;
+    }
+};
+} // namespace
+
+CMyIpPartLineEdit::CMyIpPartLineEdit(QWidget *parent, int nIndex)
+    : QLineEdit(parent), nPartIndex(nIndex)
+{
+    setMaxLength(kMaxOctetLength);
+    setFrame(false);
+    setAlignment(Qt::AlignCenter);
+    setObjectName(QStringLiteral("IPLineEdit"));
+    setValidator(new OctetValidator(this));
+    if (nIndex >= kFirstIndex && nIndex <= kLastIndex)
+        setStyleSheet(QLatin1String(kPartStyles[nIndex]));
+    connect(this, SIGNAL(textEdited(const QString &)), this, SLOT(text_edited(const QString &)));
+}
+
+void CMyIpPartLineEdit::takeFocus(CMyIpPartLineEdit *edit)
+{
+    edit->setFocus();
+    edit->selectAll();
+}
+
+void CMyIpPartLineEdit::keyPressEvent(QKeyEvent *event)
+{
+    const int nKey = event->key();
+    if (nKey == Qt::Key_Period) {
+        if (pNextEdit && !text().isEmpty())
+            takeFocus(pNextEdit);
+    } else if (nKey == Qt::Key_Left) {
+        if (cursorPosition() == 0 && nPartIndex != kFirstIndex)
+            emit keyPressLeftOrRight(Qt::Key_Left, nPartIndex - 1);
+    } else if (nKey == Qt::Key_Right) {
+        if (cursorPosition() == text().length() && nPartIndex != kLastIndex)
+            emit keyPressLeftOrRight(Qt::Key_Right, nPartIndex + 1);
+    } else if (nKey == Qt::Key_Backspace) {
+        if (pPrevEdit && text().isEmpty())
+            takeFocus(pPrevEdit);
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void CMyIpPartLineEdit::focusInEvent(QFocusEvent *event)
+{
+    selectAll();
+    QLineEdit::focusInEvent(event);
+}
+
+void CMyIpPartLineEdit::text_edited(const QString &text)
+{
+    OctetValidator validator;
+    QString strText = text;
+    int nPos = 0;
+    if (validator.validate(strText, nPos) != QValidator::Acceptable || text.length() < 2)
+        return;
+    const bool bNeighbourEmpty = pNextEdit && pNextEdit->text().isEmpty();
+    if (text.length() == 2 && text.toInt() <= kLargestTwoDigitPrefix)
+        return;
+    if (bNeighbourEmpty)
+        takeFocus(pNextEdit);
+}

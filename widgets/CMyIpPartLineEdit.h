@@ -1,0 +1,32 @@
+#pragma once
+// One octet of CMyIpAddrEdit: a frameless line edit that keeps 0..255 and
+// hands the cursor to its neighbours (full stop, Backspace, Left and Right at
+// its edges, and automatically after a complete octet). The neighbours are
+// sibling parts owned by the editor; the part only points at them.
+
+#include <QLineEdit>
+
+class CMyIpPartLineEdit : public QLineEdit
+{
+    Q_OBJECT
+public:
+    CMyIpPartLineEdit(QWidget *parent, int nIndex);
+
+    CMyIpPartLineEdit *pNextEdit = nullptr;
+    CMyIpPartLineEdit *pPrevEdit = nullptr;
+
+signals:
+    void keyPressLeftOrRight(int nKey, int nIndex);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+
+private slots:
+    void text_edited(const QString &text);
+
+private:
+    static void takeFocus(CMyIpPartLineEdit *edit);
+
+    int nPartIndex;
+};
