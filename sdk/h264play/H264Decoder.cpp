@@ -1,0 +1,115 @@
+#include "H264Decoder.h"
+
+#include "FrameSlot.h"
+#include "SteadyClock.h"
+
+#include <QImage>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libswscale/swscale.h>
+}
+
+H264Decoder::H264Decoder(FrameSlot &slot) : m_slot(slot) {}
+
+H264Decoder::~H264Decoder()
+{
+    sws_freeContext(m_sws);
+    av_parser_close(m_parser);
+    av_frame_free(&m_frame);
+    av_packet_free(&m_packet);
+    avcodec_free_context(&m_codec);
+}
+
+bool H264Decoder::open()
+{
+    const AVCodec *codec = avcodec_find_decoder(AV_CODEC_ID_H264);
+    if (!codec)
+        return false;
+    m_codec = avcodec_alloc_context3(codec);
+    m_parser = av_parser_init(AV_CODEC_ID_H264);
+    m_packet = av_packet_alloc();
+    m_frame = av_frame_alloc();
+    if (!m_codec || !m_parser || !m_packet || !m_frame)
+        return false;
+    m_codec->flags |= AV_CODEC_FLAG_LOW_DELAY;
+    m_codec->thread_type = FF_THREAD_SLICE;
+    m_codec->thread_count = 0;
+    return avcodec_open2(m_codec, codec, nullptr) == 0;
+}
+
+void H264Decoder::restart()
+{
+    av_parser_close(m_parser);
+    m_parser = av_parser_init(AV_CODEC_ID_H264);
+    avcodec_flush_buffers(m_codec);
+}
+
+void H264Decoder::feed(const std::uint8_t *data, std::size_t length, std::int64_t inputNs)
+{
+    m_input.assign(data, data + length);
+    m_input.resize(length + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+    const std::uint8_t *p = m_input.data();
+    int left = int(length);
+    while (left > 0 && m_parser) {
+        std::uint8_t *unit = nullptr;
+        int unitSize = 0;
+        const int used = av_parser_parse2(m_parser, m_codec, &unit, &unitSize, p, left,
+                                          AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
+        if (used < 0) {
+            restart();
+            return;
+        }
+        p += used;
+        left -= used;
+        if (unitSize > 0)
+            decode(unit, unitSize, inputNs);
+    }
+}
+
+void H264Decoder::decode(const std::uint8_t *data, int size, std::int64_t inputNs)
+{
+    // The parser's output is not reference counted, so sending it copies it
+    // into a padded buffer of the decoder's own.
+    m_packet->data = const_cast<std::uint8_t *>(data);
+    m_packet->size = size;
+    const int sent = avcodec_send_packet(m_codec, m_packet);
+    av_packet_unref(m_packet);
+    if (sent < 0 && sent != AVERROR(EAGAIN))
+        return; // damaged unit: the decoder resynchronises on the next one
+    while (avcodec_receive_frame(m_codec, m_frame) == 0) {
+        const std::int64_t decodedNs = steadyNowNs();
+        ++m_framesDecoded;
+        m_width = m_frame->width;
+        m_height = m_frame->height;
+        present(m_frame, inputNs, decodedNs);
+        av_frame_unref(m_frame);
+    }
+}
+
+void H264Decoder::present(const AVFrame *frame, std::int64_t inputNs, std::int64_t decodedNs)
+{
+    const QSize target = m_slot.targetSize();
+    if (target.isEmpty() || frame->width <= 0 || frame->height <= 0)
+        return;
+    m_sws = sws_getCachedContext(m_sws, frame->width, frame->height, AVPixelFormat(frame->format),
+                                 target.width(), target.height(), AV_PIX_FMT_RGB32, SWS_BILINEAR,
+                                 nullptr, nullptr, nullptr);
+    if (!m_sws)
+        return;
+    QImage image(target, QImage::Format_RGB32);
+    if (image.isNull())
+        return;
+    std::uint8_t *dst[4] = {image.bits(), nullptr, nullptr, nullptr};
+    int dstStride[4] = {int(image.bytesPerLine()), 0, 0, 0};
+    sws_scale(m_sws, frame->data, frame->linesize, 0, frame->height, dst, dstStride);
+    TvPlayFrameTimes times{};
+    times.inputNs = inputNs;
+    times.decodedNs = decodedNs;
+    times.convertedNs = steadyNowNs();
+    times.width = frame->width;
+    times.height = frame->height;
+    times.outWidth = target.width();
+    times.outHeight = target.height();
+    m_slot.publish(image, times);
+}

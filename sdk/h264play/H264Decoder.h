@@ -1,0 +1,54 @@
+#pragma once
+// Splits an H.264 Annex B byte stream into access units, decodes them with
+// libavcodec and converts each picture to the size the surface has now.
+//
+// Runs on the decoder thread only, except the counters, which any thread
+// may read. No frame threading (it would hold one frame per thread); slice
+// threading and low-delay output, so a picture comes out of decode() as
+// soon as the access unit that holds it is complete.
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+struct AVCodecContext;
+struct AVCodecParserContext;
+struct AVFrame;
+struct AVPacket;
+struct SwsContext;
+class FrameSlot;
+
+class H264Decoder
+{
+public:
+    explicit H264Decoder(FrameSlot &slot);
+    ~H264Decoder();
+    H264Decoder(const H264Decoder &) = delete;
+    H264Decoder &operator=(const H264Decoder &) = delete;
+
+    bool open();
+    // inputNs: when the newest of these bytes entered the library.
+    void feed(const std::uint8_t *data, std::size_t length, std::int64_t inputNs);
+    // Data was lost: forget the partial access unit and the reference
+    // pictures, keep the parameter sets.
+    void restart();
+
+    std::int64_t framesDecoded() const { return m_framesDecoded; }
+    int width() const { return m_width; }
+    int height() const { return m_height; }
+
+private:
+    void decode(const std::uint8_t *data, int size, std::int64_t inputNs);
+    void present(const AVFrame *frame, std::int64_t inputNs, std::int64_t decodedNs);
+
+    FrameSlot &m_slot;
+    AVCodecContext *m_codec = nullptr;
+    AVCodecParserContext *m_parser = nullptr;
+    AVPacket *m_packet = nullptr;
+    AVFrame *m_frame = nullptr;
+    SwsContext *m_sws = nullptr;
+    std::vector<std::uint8_t> m_input; // padded copy the parser may overread
+    std::atomic<std::int64_t> m_framesDecoded{0};
+    std::atomic<int> m_width{0}, m_height{0};
+};
