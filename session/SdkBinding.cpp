@@ -65,12 +65,12 @@ bool SdkBinding::bind(const std::string &appDir, SdkApi &api, std::string &error
 {
     const std::string netName = SdkLibrary::fileName(kNetSdkName);
     const std::string playName = SdkLibrary::fileName(kPlaySdkName);
+    SdkApi bound;
     if (!netLibrary().isOpen() && !netLibrary().open(appDir + "/" + netName, error))
         return false;
-    if (!playLibrary().isOpen() && !playLibrary().open(appDir + "/" + playName, error))
-        return false;
-    SdkApi bound;
     if (!bindNet(netLibrary(), netName, bound, error))
+        return false;
+    if (!playLibrary().isOpen() && !playLibrary().open(appDir + "/" + playName, error))
         return false;
     if (!bindPlay(playLibrary(), playName, bound, error))
         return false;

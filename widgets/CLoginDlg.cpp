@@ -1,0 +1,252 @@
+#include "CLoginDlg.h"
+
+#include "AppConfig.h"
+#include "CMessageBox.h"
+#include "CTitleWidget.h"
+#include "ConfigKeys.h"
+#include "DeviceLogin.h"
+#include "Relauncher.h"
+#include "WindowCentring.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QKeyEvent>
+#include <QListView>
+#include <QPainter>
+
+using namespace ConfigKeys;
+
+namespace {
+constexpr int kWidth = 550;
+constexpr int kHeightAddress = 450;
+constexpr int kHeightCloud = 400;
+constexpr int kHeightStart = 420;
+constexpr int kButtonWidth = 120;
+constexpr int kButtonHeight = 30;
+constexpr int kLanguageWidth = 100;
+constexpr int kLanguageHeight = 30;
+constexpr int kLanguageRightOffset = 160;
+const QColor kBorder(203, 203, 203);
+} // namespace
+
+CLoginDlg::CLoginDlg(QWidget *parent) : QDialog(parent)
+{
+    ui.setupUi(this);
+    setWindowFlags(Qt::FramelessWindowHint);
+    setObjectName(QStringLiteral("MainFrame"));
+    ui.TitleFrame->setObjectName(QStringLiteral("TitleWidget"));
+    m_nLoginHandle = -1;
+    m_nChannel = -1;
+    m_nDevWidth = 0;
+    m_nDevHeight = 0;
+
+    m_pTitleWidget = new CTitleWidget(this, false);
+    auto *titleLayout = new QHBoxLayout(ui.TitleFrame);
+    titleLayout->setContentsMargins(10, 0, 10, 0);
+    titleLayout->addWidget(m_pTitleWidget);
+    connect(m_pTitleWidget, SIGNAL(closeSignal()), this, SLOT(onCloseWindow()));
+    connect(ui.btnCancel, SIGNAL(clicked()), this, SLOT(onCloseWindow()));
+
+    ui.comboBoxLoginType->setView(new QListView());
+    ui.comboBoxLoginType->addItem(tr("IP"));
+    ui.comboBoxLoginType->addItem(tr("Cloud"));
+    ui.lineEditPassword->setEchoMode(QLineEdit::Password);
+    ui.lineEditPort->setValidator(new QIntValidator(0, 65535, this));
+    ui.lineEditCloud->hide();
+    ui.labelCloud->hide();
+    connect(ui.comboBoxLoginType, SIGNAL(currentIndexChanged(int)), this,
+            SLOT(onLoginTypeChanged(int)));
+    connect(ui.checkBoxAutoLogin, SIGNAL(stateChanged(int)), this, SLOT(onCheckAutoLogin(int)));
+    for (QPushButton *button : {ui.btnCancel, ui.btnLogin}) {
+        button->setObjectName(QStringLiteral("WhiteToolButton"));
+        button->setFixedSize(kButtonWidth, kButtonHeight);
+    }
+    ui.lineEditPassword->setAttribute(Qt::WA_InputMethodEnabled, false);
+
+    m_pLanguageBox = new QComboBox(ui.TitleFrame);
+    m_pLanguageBox->setObjectName(QStringLiteral("LanguageBox"));
+    m_pLanguageBox->setView(new QListView());
+    m_pLanguageBox->addItem(tr("English"), QStringLiteral("English"));
+    m_pLanguageBox->addItem(tr("Russian"), QStringLiteral("Russian"));
+    m_pLanguageBox->setFixedSize(kLanguageWidth, kLanguageHeight);
+    m_pLanguageBox->move(width() - kLanguageRightOffset,
+                         ui.TitleFrame->height() / 2 - kLanguageHeight / 2);
+    connect(m_pLanguageBox, SIGNAL(currentIndexChanged(int)), this, SLOT(onLanguageChanged(int)));
+
+    loadLoginInfo();
+
+    resize(kWidth, kHeightStart);
+    WindowCentring::centre(this);
+}
+
+CLoginDlg::~CLoginDlg() = default;
+
+void CLoginDlg::loadLoginInfo()
+{
+    const int nLoginType = AppConfig::readInt(kLoginType, kDefaultLoginType);
+    const int nSaveInfo = AppConfig::readInt(kSaveInfo, kDefaultSaveInfo);
+    const int nAutoLogin = AppConfig::readInt(kAutoLogin, kDefaultAutoLogin);
+    const QString language = AppConfig::readText(kLanguage, kDefaultLanguage);
+    const int nPort = AppConfig::readInt(kPort, kDefaultPort);
+    const QString ip = AppConfig::readText(kIp, kDefaultIp);
+    const QString cloud = AppConfig::readText(kCloud, kDefaultCloud);
+    const QString userName = AppConfig::readText(kUserName, kDefaultUserName);
+    const QString password = AppConfig::readText(kPassword, kDefaultPassword);
+    m_nEncrypt = AppConfig::readInt(kEncrypt, kDefaultEncrypt);
+    m_nEncryptCode = AppConfig::readInt(kEncryptCode, kDefaultEncryptCode);
+
+    ui.checkBoxSaveInfo->setChecked(nSaveInfo != 0);
+    ui.checkBoxAutoLogin->setChecked(nAutoLogin != 0);
+    ui.comboBoxLoginType->setCurrentIndex(nLoginType);
+    ui.lineEditIP->setText(ip);
+    ui.lineEditCloud->setText(cloud);
+    ui.lineEditPassword->setText(password);
+    ui.lineEditUserName->setText(userName);
+    ui.lineEditPort->setText(QStringLiteral("%1").arg(nPort));
+    m_pLanguageBox->setCurrentIndex(language == QLatin1String("Russian") ? 1 : 0);
+}
+
+void CLoginDlg::setLoginInfo(const QString &loginType, const QString &ip, const QString &cloud,
+                             const QString &port, const QString &userName, const QString &password,
+                             const QString &language)
+{
+    ui.comboBoxLoginType->setCurrentIndex(loginType.toInt(nullptr, 10));
+    ui.lineEditIP->setText(ip);
+    ui.lineEditCloud->setText(cloud);
+    ui.lineEditPassword->setText(password);
+    ui.lineEditUserName->setText(userName);
+    ui.lineEditPort->setText(port);
+    if (ui.checkBoxSaveInfo->isChecked())
+        AppConfig::write(kLanguage, language);
+}
+
+void CLoginDlg::onCloseWindow()
+{
+    reject();
+}
+
+LoginInput CLoginDlg::readInput() const
+{
+    LoginInput input;
+    input.ip = ui.lineEditIP->text();
+    input.cloud = ui.lineEditCloud->text();
+    input.userName = ui.lineEditUserName->text();
+    input.password = ui.lineEditPassword->text();
+    input.portText = ui.lineEditPort->text();
+    input.nLoginType = ui.comboBoxLoginType->currentIndex();
+    input.bSaveInfo = ui.checkBoxSaveInfo->isChecked();
+    input.bAutoLogin = ui.checkBoxAutoLogin->isChecked();
+    input.nEncrypt = m_nEncrypt;
+    input.nEncryptCode = m_nEncryptCode;
+    return input;
+}
+
+bool CLoginDlg::runLogin(bool bInteractive)
+{
+    DeviceLogin login(
+        bInteractive ? DeviceLogin::Manner::Interactive : DeviceLogin::Manner::Silent,
+        [this](const QString &message) { showPrompt(message); },
+        [this](bool bBusy) { setLoginBusy(bBusy); });
+    LoginResult result;
+    result.nLoginHandle = m_nLoginHandle;
+    result.nChannel = m_nChannel;
+    result.nDevWidth = m_nDevWidth;
+    result.nDevHeight = m_nDevHeight;
+    const bool bOk = login.run(readInput(), result);
+    m_nLoginHandle = result.nLoginHandle;
+    m_nChannel = result.nChannel;
+    m_nDevWidth = result.nDevWidth;
+    m_nDevHeight = result.nDevHeight;
+    return bOk;
+}
+
+void CLoginDlg::on_btnLogin_clicked()
+{
+    if (runLogin(true))
+        accept();
+}
+
+bool CLoginDlg::onLoginDevice()
+{
+    return runLogin(false);
+}
+
+QString CLoginDlg::parseErrorInfo(int nError)
+{
+    return DeviceLogin::parseErrorInfo(nError);
+}
+
+void CLoginDlg::setLoginBusy(bool bBusy)
+{
+    ui.btnLogin->setEnabled(!bBusy);
+    // Lets the disabled button be drawn before the SDK call blocks.
+    if (bBusy)
+        QCoreApplication::processEvents();
+}
+
+void CLoginDlg::onLoginTypeChanged(int nIndex)
+{
+    if (nIndex < 0)
+        return;
+    const bool bAddress = nIndex == 0;
+    ui.lineEditIP->setVisible(bAddress);
+    ui.labelIP->setVisible(bAddress);
+    ui.lineEditPort->setVisible(bAddress);
+    ui.labelPort->setVisible(bAddress);
+    ui.lineEditCloud->setVisible(!bAddress);
+    ui.labelCloud->setVisible(!bAddress);
+    resize(kWidth, bAddress ? kHeightAddress : kHeightCloud);
+}
+
+void CLoginDlg::onCheckAutoLogin(int nState)
+{
+    if (nState != 0)
+        ui.checkBoxSaveInfo->setChecked(true);
+}
+
+void CLoginDlg::onLanguageChanged(int nIndex)
+{
+    if (nIndex < 0)
+        return;
+    m_strLanguage = m_pLanguageBox->itemData(nIndex).toString();
+    if (AppConfig::readText(kLanguage, kDefaultLanguage) == m_strLanguage)
+        return;
+    // On disk before the new instance reads it.
+    AppConfig::writeSynced(kLanguage, m_strLanguage);
+    QApplication::closeAllWindows();
+    QCoreApplication::exit(Relauncher::kRestartCode);
+    Relauncher::relaunch();
+}
+
+void CLoginDlg::showPrompt(const QString &message)
+{
+    CMessageBox::information(QApplication::activeWindow(), tr("Prompt"), message, tr("OK"),
+                             QString(), QString(), 0, -1, false);
+}
+
+void CLoginDlg::keyPressEvent(QKeyEvent *event)
+{
+    // Only the main keyboard's Return logs in; a Return that arrives while a
+    // login is already running (the button is disabled) is dropped.
+    if (event->key() == Qt::Key_Return) {
+        if (ui.btnLogin->isEnabled())
+            on_btnLogin_clicked();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void CLoginDlg::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(this);
+    painter.setBrush(Qt::transparent);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(QPen(kBorder, 1, Qt::SolidLine, Qt::RoundCap, Qt::BevelJoin));
+    const int w = width(), h = height();
+    painter.drawLine(0, 0, w - 1, 0);
+    painter.drawLine(0, 0, 0, h - 1);
+    painter.drawLine(w - 1, 0, w - 1, h - 1);
+    painter.drawLine(0, h - 1, w - 1, h - 1);
+    QWidget::paintEvent(event);
+}

@@ -1,0 +1,58 @@
+#pragma once
+// The first window: where the user says which recorder to log into and how.
+// It fills itself from Config.ini, runs the interactive login on Login or
+// Return, and is also the holder of the silent login start-up tries first.
+// GUI thread only.
+
+#include "ui_CLoginDlg.h"
+
+#include <QDialog>
+
+class CTitleWidget;
+class QComboBox;
+struct LoginInput;
+
+class CLoginDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit CLoginDlg(QWidget *parent = nullptr);
+    ~CLoginDlg() override;
+
+    // The seven command-line values, in the order start-up receives them.
+    void setLoginInfo(const QString &loginType, const QString &ip, const QString &cloud,
+                      const QString &port, const QString &userName, const QString &password,
+                      const QString &language);
+
+    int m_nLoginHandle;
+    int m_nChannel;
+    int m_nDevWidth;
+    int m_nDevHeight;
+
+public slots:
+    void onCloseWindow();
+    void on_btnLogin_clicked();
+    bool onLoginDevice();
+    void onLoginTypeChanged(int nIndex);
+    void onLanguageChanged(int nIndex);
+    void onCheckAutoLogin(int nState);
+    QString parseErrorInfo(int nError);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void loadLoginInfo();
+    LoginInput readInput() const;
+    bool runLogin(bool bInteractive);
+    void showPrompt(const QString &message);
+    void setLoginBusy(bool bBusy);
+
+    int m_nEncrypt;
+    int m_nEncryptCode;
+    Ui::CLoginDlg ui;
+    CTitleWidget *m_pTitleWidget;
+    QComboBox *m_pLanguageBox;
+    QString m_strLanguage;
+};
