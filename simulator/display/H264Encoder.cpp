@@ -1,0 +1,101 @@
+#include "H264Encoder.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/imgutils.h>
+#include <libavutil/opt.h>
+#include <libswscale/swscale.h>
+}
+
+#include <algorithm>
+
+H264Encoder::H264Encoder(int width, int height, int fps) : m_width(width), m_height(height)
+{
+    if (!open(fps)) {
+        avcodec_free_context(&m_ctx);
+        m_ctx = nullptr;
+    }
+}
+
+H264Encoder::~H264Encoder()
+{
+    sws_freeContext(m_sws);
+    av_packet_free(&m_packet);
+    av_frame_free(&m_frame);
+    avcodec_free_context(&m_ctx);
+}
+
+bool H264Encoder::open(int fps)
+{
+    const AVCodec *codec = avcodec_find_encoder_by_name("libx264");
+    if (!codec) {
+        m_error = "libavcodec has no libx264 encoder";
+        return false;
+    }
+    m_ctx = avcodec_alloc_context3(codec);
+    m_ctx->width = m_width;
+    m_ctx->height = m_height;
+    m_ctx->pix_fmt = AV_PIX_FMT_YUV420P;
+    // Pictures are made when something changes as well as on the cadence,
+    // so time stamps are in milliseconds rather than frame counts.
+    m_ctx->time_base = AVRational{1, 1000};
+    m_ctx->framerate = AVRational{fps, 1};
+    m_ctx->gop_size = fps * kRefreshSeconds;
+    m_ctx->max_b_frames = 0;
+    m_ctx->thread_count = 2;
+    m_ctx->colorspace = AVCOL_SPC_SMPTE170M;
+    m_ctx->color_range = AVCOL_RANGE_MPEG;
+    av_opt_set(m_ctx->priv_data, "preset", "ultrafast", 0);
+    av_opt_set(m_ctx->priv_data, "tune", "zerolatency", 0);
+    av_opt_set(m_ctx->priv_data, "crf", "23", 0);
+    // A forced key frame is an IDR, so a viewer can start on it.
+    av_opt_set(m_ctx->priv_data, "forced-idr", "1", 0);
+    const int rc = avcodec_open2(m_ctx, codec, nullptr);
+    if (rc < 0) {
+        char text[AV_ERROR_MAX_STRING_SIZE] = {};
+        av_strerror(rc, text, sizeof text);
+        m_error = std::string("cannot open libx264: ") + text;
+        return false;
+    }
+    m_frame = av_frame_alloc();
+    m_frame->format = AV_PIX_FMT_YUV420P;
+    m_frame->width = m_width;
+    m_frame->height = m_height;
+    m_packet = av_packet_alloc();
+    m_sws = sws_getContext(m_width, m_height, AV_PIX_FMT_RGB32, m_width, m_height,
+                           AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
+    if (av_frame_get_buffer(m_frame, 0) < 0 || !m_sws) {
+        m_error = "cannot allocate the picture buffers";
+        return false;
+    }
+    return true;
+}
+
+bool H264Encoder::encode(const QImage &image, int64_t ptsMs, bool forceIdr,
+                         std::vector<uint8_t> &out, bool &keyFrame)
+{
+    out.clear();
+    keyFrame = false;
+    if (!m_ctx || image.width() != m_width || image.height() != m_height ||
+        image.format() != QImage::Format_RGB32)
+        return false;
+    if (av_frame_make_writable(m_frame) < 0)
+        return false;
+    const uint8_t *src[1] = {image.constBits()};
+    const int stride[1] = {static_cast<int>(image.bytesPerLine())};
+    sws_scale(m_sws, src, stride, 0, m_height, m_frame->data, m_frame->linesize);
+    m_lastPts = std::max(ptsMs, m_lastPts + 1);
+    m_frame->pts = m_lastPts;
+    m_frame->pict_type = forceIdr ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
+    if (avcodec_send_frame(m_ctx, m_frame) < 0)
+        return false;
+    while (avcodec_receive_packet(m_ctx, m_packet) == 0) {
+        out.insert(out.end(), m_packet->data, m_packet->data + m_packet->size);
+        keyFrame = keyFrame || (m_packet->flags & AV_PKT_FLAG_KEY);
+        av_packet_unref(m_packet);
+    }
+    if (out.empty())
+        return false;
+    out.insert(out.end(), std::begin(kAud), std::end(kAud));
+    return true;
+}

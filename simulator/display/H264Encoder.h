@@ -1,0 +1,62 @@
+#pragma once
+// H.264 for the simulated display, through libavcodec's libx264: one
+// picture in, its whole access unit out, at once. No B-frames, zero-latency
+// tuning (no lookahead, sliced threads instead of frame threads), so the
+// encoder never holds a picture back.
+//
+// Refresh: an IDR frame (with SPS and PPS in front of it) every
+// kRefreshSeconds, so that a decoder that lost data recovers within that
+// time; the caller can force one at any picture for a viewer that joins.
+//
+// Every access unit handed out ends with an access unit delimiter, so that a
+// decoder knows the picture is complete as soon as its last byte arrives
+// instead of waiting for the start of the next one.
+//
+// Not thread-safe; used by the stream's thread only.
+
+#include <QImage>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct AVCodecContext;
+struct AVFrame;
+struct AVPacket;
+struct SwsContext;
+
+class H264Encoder
+{
+public:
+    static constexpr int kRefreshSeconds = 2;
+    static constexpr uint8_t kAud[6] = {0x00, 0x00, 0x00, 0x01, 0x09, 0xf0};
+
+    // width and height must be even.
+    H264Encoder(int width, int height, int fps);
+    ~H264Encoder();
+    H264Encoder(const H264Encoder &) = delete;
+    H264Encoder &operator=(const H264Encoder &) = delete;
+
+    bool isOpen() const { return m_ctx != nullptr; }
+    const std::string &error() const { return m_error; }
+    int width() const { return m_width; }
+    int height() const { return m_height; }
+
+    // image: Format_RGB32 at the encoder's size. ptsMs must grow. Fills out
+    // with the access unit (ending with the delimiter); false when encoding
+    // failed or gave no unit for this picture.
+    bool encode(const QImage &image, int64_t ptsMs, bool forceIdr, std::vector<uint8_t> &out,
+                bool &keyFrame);
+
+private:
+    bool open(int fps);
+
+    int m_width;
+    int m_height;
+    int64_t m_lastPts = -1;
+    AVCodecContext *m_ctx = nullptr;
+    AVFrame *m_frame = nullptr;
+    AVPacket *m_packet = nullptr;
+    SwsContext *m_sws = nullptr;
+    std::string m_error;
+};

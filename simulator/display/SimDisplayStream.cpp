@@ -1,0 +1,192 @@
+#include "SimDisplayStream.h"
+
+#include "H264Encoder.h"
+#include "SimScreen.h"
+
+#include <QDateTime>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point t)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
+}
+} // namespace
+
+SimDisplayStream::SimDisplayStream(int width, int height, int fps)
+    : m_fps(std::clamp(fps, 1, 120)), m_width(sanitized(width, height).width()),
+      m_height(sanitized(width, height).height())
+{
+    m_thread = std::thread([this] { run(); });
+}
+
+SimDisplayStream::~SimDisplayStream()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stop = true;
+    }
+    m_wake.notify_all();
+    m_thread.join();
+}
+
+QSize SimDisplayStream::sanitized(int width, int height)
+{
+    return QSize(std::clamp(width, 16, 4096) & ~1, std::clamp(height, 16, 4096) & ~1);
+}
+
+int SimDisplayStream::addViewer(Sink sink)
+{
+    int id;
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_viewerMutex);
+        id = m_nextViewer++;
+        m_viewers.push_back({id, std::move(sink)});
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_work.forceIdr = true;
+    }
+    m_wake.notify_all();
+    return id;
+}
+
+void SimDisplayStream::removeViewer(int id)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_viewerMutex);
+    for (Viewer &v : m_viewers) {
+        if (v.id == id)
+            v.removed = true;
+    }
+    // During delivery (a sink removing itself or another) the list is
+    // being walked; deliver() sweeps it afterwards.
+    if (!m_delivering)
+        m_viewers.erase(std::remove_if(m_viewers.begin(), m_viewers.end(),
+                                       [](const Viewer &v) { return v.removed; }),
+                        m_viewers.end());
+}
+
+void SimDisplayStream::apply(const RemoteCtrlEvent &event)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_work.events.push_back(event);
+    }
+    m_wake.notify_all();
+}
+
+void SimDisplayStream::setResolution(int width, int height)
+{
+    const QSize size = sanitized(width, height);
+    m_width = size.width();
+    m_height = size.height();
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_work.size = size;
+    }
+    m_wake.notify_all();
+}
+
+SimDisplayStream::Timing SimDisplayStream::timing() const
+{
+    std::lock_guard<std::mutex> lock(m_timingMutex);
+    return m_timing;
+}
+
+bool SimDisplayStream::hasViewers()
+{
+    std::lock_guard<std::recursive_mutex> lock(m_viewerMutex);
+    return !m_viewers.empty();
+}
+
+void SimDisplayStream::run()
+{
+    SimScreen screen(QSize(m_width, m_height));
+    std::unique_ptr<H264Encoder> encoder;
+    QImage image;
+    const auto period = std::chrono::microseconds(1000000 / m_fps);
+    const Clock::time_point start = Clock::now();
+    Clock::time_point next = start;
+    for (;;) {
+        Work work;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_wake.wait_until(lock, next, [this] {
+                return m_stop || !m_work.events.empty() || m_work.size.isValid() || m_work.forceIdr;
+            });
+            if (m_stop)
+                break;
+            std::swap(work, m_work);
+        }
+        if (work.size.isValid() && work.size != screen.size()) {
+            screen.resize(work.size);
+            encoder.reset(); // the next one starts with an IDR at the new size
+        }
+        for (const RemoteCtrlEvent &e : work.events)
+            screen.apply(e);
+        const Clock::time_point now = Clock::now();
+        const bool urgent = !work.events.empty() || work.forceIdr || work.size.isValid();
+        if (!urgent && now < next)
+            continue;
+        // A forced IDR without viewers is dropped: the next viewer asks again.
+        if (hasViewers())
+            produce(screen, image, encoder, work.forceIdr,
+                    std::chrono::duration_cast<std::chrono::milliseconds>(now - start).count());
+        next = std::max(now + period, Clock::now());
+    }
+}
+
+void SimDisplayStream::produce(SimScreen &screen, QImage &image,
+                               std::unique_ptr<H264Encoder> &encoder, bool forceIdr, int64_t ms)
+{
+    const Clock::time_point t0 = Clock::now();
+    screen.render(image, QDateTime::currentDateTime(), ms);
+    const double renderMs = msSince(t0);
+    if (!encoder) {
+        encoder =
+            std::make_unique<H264Encoder>(screen.size().width(), screen.size().height(), m_fps);
+        if (!encoder->isOpen())
+            std::fprintf(stderr, "sim display: %s\n", encoder->error().c_str());
+    }
+    const Clock::time_point t1 = Clock::now();
+    std::vector<uint8_t> unit;
+    bool key = false;
+    if (!encoder->encode(image, ms, forceIdr, unit, key))
+        return;
+    record(renderMs, msSince(t1));
+    deliver(unit, key);
+}
+
+void SimDisplayStream::deliver(const std::vector<uint8_t> &unit, bool keyFrame)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_viewerMutex);
+    m_delivering = true;
+    // By index: a sink may add a viewer, which grows the list.
+    for (size_t i = 0; i < m_viewers.size(); ++i) {
+        if (m_viewers[i].removed || !(m_viewers[i].started || keyFrame))
+            continue;
+        m_viewers[i].started = true;
+        const Sink sink = m_viewers[i].sink;
+        sink(unit.data(), unit.size(), keyFrame);
+    }
+    m_delivering = false;
+    m_viewers.erase(std::remove_if(m_viewers.begin(), m_viewers.end(),
+                                   [](const Viewer &v) { return v.removed; }),
+                    m_viewers.end());
+}
+
+void SimDisplayStream::record(double renderMs, double encodeMs)
+{
+    std::lock_guard<std::mutex> lock(m_timingMutex);
+    const double n = double(m_timing.frames);
+    m_timing.renderMs = (m_timing.renderMs * n + renderMs) / (n + 1);
+    m_timing.encodeMs = (m_timing.encodeMs * n + encodeMs) / (n + 1);
+    m_timing.maxTotalMs = std::max(m_timing.maxTotalMs, renderMs + encodeMs);
+    ++m_timing.frames;
+}
