@@ -174,20 +174,24 @@ QWidget#CMessageBox QLabel {
     font-size: 14px;
 }
 
-QToolButton#WhiteToolButton {
+QPushButton#WhiteToolButton {
     background: #ffffff;
     color: #2370e0;
     border: 1px solid #2d7ff0;
     border-radius: 4px;
+    padding: 0;
+    min-height: 0;
+    font-size: 13px;
     font-weight: bold;
 }
 
-QToolButton#WhiteToolButton:hover {
+QPushButton#WhiteToolButton:hover, QPushButton#WhiteToolButton:focus {
     background: #2d7ff0;
     color: #ffffff;
 }
 
-QToolButton#WhiteToolButton:pressed {
+QPushButton#WhiteToolButton:pressed {
     background: #1c5fc4;
+    border-color: #1c5fc4;
     color: #ffffff;
 }

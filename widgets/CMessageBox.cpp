@@ -244,7 +244,8 @@ void CMessageBox::maskFrame()
     painter.setRenderHint(QPainter::Antialiasing);
     QPainterPath path;
     path.addRoundedRect(QRectF(QPointF(0, 0), QSizeF(frame->size())), kMaskRadius, kMaskRadius);
-    painter.fillPath(path, Qt::color1);
+    painter.setPen(QPen(Qt::color1));
+    painter.setBrush(QBrush(Qt::color1));
     painter.drawPath(path);
     frame->setMask(mask);
 }

@@ -21,6 +21,7 @@ const QString &addressPattern()
 
 CMyIpAddrEdit::CMyIpAddrEdit(QWidget *parent) : QWidget(parent)
 {
+    setAttribute(Qt::WA_StyledBackground); // the skin draws the one outer box
     for (int i = 0; i < kPartCount; ++i)
         m_pParts[i] = new CMyIpPartLineEdit(this, i);
     for (int i = 0; i < kDotCount; ++i) {

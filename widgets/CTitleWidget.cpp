@@ -30,6 +30,7 @@ CTitleWidget::CTitleWidget(QWidget *parent, bool bFullButtons)
 {
     ui->setupUi(this);
     setObjectName(QStringLiteral("TitleWidget"));
+    setAttribute(Qt::WA_StyledBackground); // the skin paints the bar
     const QPixmap logo(appFile("/skin/icons/TopLogo.png"));
     if (!logo.isNull())
         ui->labelLogo->setPixmap(

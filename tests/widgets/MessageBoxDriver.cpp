@@ -58,7 +58,9 @@ void MessageBoxDriver::record(QFrame *frame, QDialog *veil)
     seen.strText = label ? label->text() : QString();
     seen.bWordWrap = label && label->wordWrap();
     seen.bHasIcon = icon && !icon->pixmap(Qt::ReturnByValue).isNull();
-    seen.bMasked = !frame->mask().isEmpty();
+    const QRegion mask = frame->mask();
+    seen.bMaskRounded = mask.contains(frame->rect().center()) && !mask.contains(QPoint(0, 0)) &&
+                        mask.contains(QPoint(frame->width() / 2, 0));
     for (QPushButton *button :
          frame->findChildren<QPushButton *>(QStringLiteral("WhiteToolButton"))) {
         seen.buttonTexts << button->text();

@@ -19,7 +19,7 @@ struct MessageBoxSeen
     QString strText;
     bool bWordWrap = false;
     bool bHasIcon = false;
-    bool bMasked = false;
+    bool bMaskRounded = false; // clipped at the corners only
     QStringList buttonTexts;
     QList<QSize> buttonSizes;
     QRect veilGeometry;

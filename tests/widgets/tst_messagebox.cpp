@@ -68,7 +68,7 @@ void TestMessageBox::emptyFirstTextGivesToolkitOk()
     QCOMPARE(driver.seen.buttonSizes.value(0), QSize(70, 25));
     QCOMPARE(driver.seen.strTitle, QString("Prompt"));
     QVERIFY(driver.seen.bHasIcon);
-    QVERIFY(driver.seen.bMasked);
+    QVERIFY(driver.seen.bMaskRounded);
 }
 
 void TestMessageBox::emptyTitleAndTextShowOnlyIconAndButtons()
