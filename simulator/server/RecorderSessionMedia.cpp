@@ -1,0 +1,124 @@
+// RecorderSession: real play, media and remote-control commands.
+#include "LoginProof.h"
+#include "Messages.h"
+#include "ProtocolEncoder.h"
+#include "RecorderServer.h"
+#include "RecorderSession.h"
+#include "SimLog.h"
+#include "WireFormat.h"
+
+#include <QTcpSocket>
+
+#include <cstring>
+
+namespace {
+constexpr qint64 kMaxQueuedMedia = 8 * 1024 * 1024;
+} // namespace
+
+void RecorderSession::handleRealPlay(const tvwire::Frame &frame)
+{
+    tvwire::RealPlayRequest request;
+    if (!tvwire::decodeBody(frame.body, request))
+        return close("malformed real-play request");
+    const SimOptions &o = m_server->options();
+    tvwire::RealPlayReply answer;
+    if (o.refuseRealPlay || request.channel != o.channelsA + o.channelsB || m_viewer) {
+        answer.result = tvwire::kResultRefused;
+        log(QString("real play on channel %1 refused").arg(request.channel));
+        return reply(frame, tvwire::MsgRealPlayReply, tvwire::encodeBody(answer));
+    }
+    m_streamId = frame.sequence ^ m_sessionId;
+    answer.streamId = m_streamId;
+    reply(frame, tvwire::MsgRealPlayReply, tvwire::encodeBody(answer));
+    const quint32 session = m_sessionId, stream = m_streamId;
+    m_viewer = m_server->display().addViewer(
+        [this, session, stream](const std::uint8_t *data, std::size_t size, bool key) {
+            const std::size_t body = tvwire::kMediaPrefixSize + size;
+            if (body > tvwire::kMaxMediaBody)
+                return;
+            QByteArray bytes(int(tvwire::kHeaderSize + body), Qt::Uninitialized);
+            auto *out = reinterpret_cast<std::uint8_t *>(bytes.data());
+            tvwire::ProtocolEncoder::writeHeader(tvwire::MsgMedia, session, 0, std::uint32_t(body),
+                                                 out);
+            tvwire::writeMediaPrefix(stream, key ? tvwire::MediaVideoKey : tvwire::MediaVideo,
+                                     std::uint32_t(size), out + tvwire::kHeaderSize);
+            std::memcpy(out + tvwire::kHeaderSize + tvwire::kMediaPrefixSize, data, size);
+            QMetaObject::invokeMethod(
+                this, [this, bytes, key] { writeMedia(bytes, key); }, Qt::QueuedConnection);
+        });
+    log(QString("real play on channel %1 started, stream %2").arg(request.channel).arg(stream));
+}
+
+void RecorderSession::writeMedia(const QByteArray &bytes, bool keyFrame)
+{
+    if (!m_socket || m_hung || !m_viewer)
+        return;
+    if (m_waitForKey && !keyFrame)
+        return;
+    m_waitForKey = false;
+    if (!keyFrame && m_socket->bytesToWrite() > kMaxQueuedMedia) {
+        log("client is not keeping up: dropping media up to the next keyframe");
+        m_waitForKey = true;
+        return;
+    }
+    m_socket->write(bytes);
+    m_socket->flush();
+    ++m_mediaSent;
+}
+
+void RecorderSession::stopViewer()
+{
+    if (!m_viewer)
+        return;
+    m_server->display().removeViewer(m_viewer);
+    m_viewer = 0;
+    log(QString("real play stopped after %1 media blocks").arg(m_mediaSent));
+}
+
+void RecorderSession::handleStop(const tvwire::Frame &frame)
+{
+    tvwire::StreamRef ref;
+    if (!tvwire::decodeBody(frame.body, ref))
+        return close("malformed stop request");
+    const bool known = m_viewer && ref.streamId == m_streamId;
+    if (known)
+        stopViewer();
+    reply(frame, tvwire::MsgStopRealPlayReply,
+          tvwire::encodeBody(tvwire::ResultReply{known ? 0 : tvwire::kResultRefused}));
+}
+
+void RecorderSession::handleJson(const tvwire::Frame &frame)
+{
+    tvwire::JsonCommand command;
+    if (!tvwire::decodeBody(frame.body, command))
+        return close("malformed JSON command");
+    const QByteArray text(reinterpret_cast<const char *>(command.json.data()),
+                          int(command.json.size()));
+    if (command.name == "OPRemoteCtrl") {
+        m_server->commandLog().append(text);
+#ifdef TV_HAVE_SIM_DISPLAY
+        RemoteCtrlEvent event{};
+        std::string error;
+        if (RemoteCtrlParser::parse(text.toStdString(), event, error)) {
+            log(QString("OPRemoteCtrl msg 0x%1 button 0x%2 at (%3, %4)")
+                    .arg(event.msgType, 0, 16)
+                    .arg(event.button, 0, 16)
+                    .arg(event.x)
+                    .arg(event.y));
+            m_server->display().apply(event);
+        } else {
+            SimLog::error(QString("session %1: malformed OPRemoteCtrl (%2): %3")
+                              .arg(m_number)
+                              .arg(QString::fromStdString(error))
+                              .arg(QString::fromUtf8(text).simplified()));
+        }
+#else
+        log("OPRemoteCtrl " + QString::fromUtf8(text).simplified());
+#endif
+    } else {
+        log(QString("JSON command \"%1\" (id %2) ignored")
+                .arg(QString::fromStdString(command.name))
+                .arg(command.msgId));
+    }
+    reply(frame, tvwire::MsgJsonReply, tvwire::encodeBody(tvwire::ResultReply{0}));
+}

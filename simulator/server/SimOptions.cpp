@@ -1,0 +1,143 @@
+#include "SimOptions.h"
+
+#include <QCommandLineParser>
+#include <QRegularExpression>
+
+namespace {
+
+const char *kStates = "locked (-11303), blacklisted (-11304), reserved (-11316), "
+                      "no-power (-11300), not-found (-11302), logged-in (-11306), "
+                      "password (-11301) or any negative code";
+
+QList<QCommandLineOption> optionList()
+{
+    return {
+        {"listen", "Recorder address (default 127.0.0.1:34567; port 0 picks one).", "ADDR:PORT"},
+        {"p2p-listen", "Run the P2P service there (off unless given).", "ADDR:PORT"},
+        {"serial", "Cloud serial number (default 7f3a9c2e41b8d605).", "SN"},
+        {"user", "Account (repeatable; default admin with an empty password).", "NAME:PASSWORD"},
+        {"user-state", QString("Refuse NAME's logins: STATE is %1.").arg(kStates), "NAME:STATE"},
+        {"no-remote-control", "Report no remote-control support (byte 212 of command 9 is 0)."},
+        {"agent", "Cloud logins succeed with last error -11609."},
+        {"require-login-code", "Refuse logins without login code N (-11318).", "N"},
+        {"resolution", "Display resolution (default 1920x1080).", "WxH"},
+        {"fps", "Display frames per second (default 25).", "N"},
+        {"channels", "Channel counts at 288 and 324 (default 4:4); play runs on A+B.", "A:B"},
+        {"command-log", "Append every OPRemoteCtrl text, byte for byte, to FILE.", "FILE"},
+        {"drop-after", "Close each session SECONDS after its login.", "SECONDS"},
+        {"hang-after", "Each session stops answering SECONDS after its login.", "SECONDS"},
+        {"refuse-realplay", "Refuse every real play (-10010)."},
+        {"fail-config", "Answer configuration command 9 or 127 with -10013 (repeatable).", "CMD"},
+    };
+}
+
+bool toInt(const QString &text, int &value, int min, int max)
+{
+    bool ok = false;
+    value = text.toInt(&ok);
+    return ok && value >= min && value <= max;
+}
+
+} // namespace
+
+bool SimOptions::parseAddress(const QString &text, QHostAddress &address, quint16 &port)
+{
+    const int colon = text.lastIndexOf(':');
+    int value = 0;
+    if (colon <= 0 || !toInt(text.mid(colon + 1), value, 0, 65535))
+        return false;
+    port = quint16(value);
+    return address.setAddress(text.left(colon));
+}
+
+bool SimOptions::parseSize(const QString &text, int &width, int &height)
+{
+    const QRegularExpressionMatch m = QRegularExpression("^(\\d{2,5})x(\\d{2,5})$").match(text);
+    if (!m.hasMatch())
+        return false;
+    width = m.captured(1).toInt();
+    height = m.captured(2).toInt();
+    return width >= 16 && height >= 16 && width <= 8192 && height <= 8192 && width % 2 == 0 &&
+           height % 2 == 0;
+}
+
+int SimOptions::stateCode(const QString &state)
+{
+    static const QMap<QString, int> codes = {
+        {"locked", -11303},    {"blacklisted", -11304}, {"reserved", -11316}, {"no-power", -11300},
+        {"not-found", -11302}, {"logged-in", -11306},   {"password", -11301},
+    };
+    if (codes.contains(state))
+        return codes.value(state);
+    int code = 0;
+    return toInt(state, code, -99999, -1) ? code : 0;
+}
+
+bool SimOptions::parse(const QStringList &arguments, QString &error, bool &exitNow)
+{
+    QCommandLineParser p;
+    p.setApplicationDescription(
+        "Recorder simulator: a headless recorder for the remote-control client.\n"
+        "Prints \"listening ADDR:PORT\" (and \"p2p-listening ADDR:PORT\") on stdout once ready.\n"
+        "Reads commands from stdin, one per line: \"resolution WxH\" changes the display size.");
+    p.addHelpOption();
+    p.addOptions(optionList());
+    exitNow = false;
+    if (!p.parse(arguments)) {
+        error = p.errorText();
+        return false;
+    }
+    if (p.isSet("help")) {
+        error = p.helpText();
+        exitNow = true;
+        return false;
+    }
+    if (p.isSet("listen") && !parseAddress(p.value("listen"), listenAddress, listenPort))
+        return error = "bad --listen " + p.value("listen"), false;
+    if ((p2pEnabled = p.isSet("p2p-listen")) &&
+        !parseAddress(p.value("p2p-listen"), p2pAddress, p2pPort))
+        return error = "bad --p2p-listen " + p.value("p2p-listen"), false;
+    if (p.isSet("serial"))
+        serial = p.value("serial");
+    for (const QString &u : p.values("user")) {
+        const int colon = u.indexOf(':');
+        if (colon <= 0)
+            return error = "bad --user " + u, false;
+        users.insert(u.left(colon), u.mid(colon + 1));
+    }
+    if (users.isEmpty())
+        users.insert("admin", "");
+    for (const QString &s : p.values("user-state")) {
+        const int colon = s.indexOf(':');
+        const int code = colon > 0 ? stateCode(s.mid(colon + 1)) : 0;
+        if (code == 0)
+            return error = "bad --user-state " + s, false;
+        userStates.insert(s.left(colon), code);
+    }
+    remoteControl = !p.isSet("no-remote-control");
+    agent = p.isSet("agent");
+    if ((requireLoginCode = p.isSet("require-login-code")) &&
+        (!toInt(p.value("require-login-code"), loginCode, 1, 0x7fffffff)))
+        return error = "bad --require-login-code (a positive number)", false;
+    if (p.isSet("resolution") && !parseSize(p.value("resolution"), width, height))
+        return error = "bad --resolution " + p.value("resolution"), false;
+    if (p.isSet("fps") && !toInt(p.value("fps"), fps, 1, 120))
+        return error = "bad --fps " + p.value("fps"), false;
+    if (p.isSet("channels")) {
+        const QStringList ab = p.value("channels").split(':');
+        if (ab.size() != 2 || !toInt(ab[0], channelsA, 0, 256) || !toInt(ab[1], channelsB, 0, 256))
+            return error = "bad --channels " + p.value("channels"), false;
+    }
+    commandLog = p.value("command-log");
+    if (p.isSet("drop-after") && !toInt(p.value("drop-after"), dropAfterSec, 0, 86400))
+        return error = "bad --drop-after", false;
+    if (p.isSet("hang-after") && !toInt(p.value("hang-after"), hangAfterSec, 0, 86400))
+        return error = "bad --hang-after", false;
+    refuseRealPlay = p.isSet("refuse-realplay");
+    for (const QString &c : p.values("fail-config")) {
+        if (c != "9" && c != "127")
+            return error = "bad --fail-config " + c + " (9 or 127)", false;
+        failConfig.insert(c.toInt());
+    }
+    return true;
+}
