@@ -1,0 +1,159 @@
+// The encoder as a decoder sees it: every picture comes out at once as one
+// whole unit ending with a delimiter, key frames carry their headers, and
+// the decoded picture is the one drawn.
+
+#include "H264Encoder.h"
+#include "H264TestDecoder.h"
+#include "SimScreen.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+#include <algorithm>
+
+namespace {
+
+const QDateTime kClock(QDate(2026, 12, 8), QTime(14, 17, 3));
+
+bool has(const std::vector<int> &types, int t)
+{
+    return std::find(types.begin(), types.end(), t) != types.end();
+}
+
+enum Nal
+{
+    Slice = 1,
+    Idr = 5,
+    Sps = 7,
+    Pps = 8,
+    Aud = 9
+};
+
+} // namespace
+
+class TestH264Encoder : public QObject
+{
+    Q_OBJECT
+private slots:
+    void everyPictureComesOutAtOnce();
+    void keyFramesCarryHeadersAndRefreshPeriodically();
+    void decodedPictureMatchesTheDrawing();
+    void refusesAPictureOfTheWrongSize();
+    void timingAt1080p();
+};
+
+void TestH264Encoder::everyPictureComesOutAtOnce()
+{
+    SimScreen screen(QSize(640, 360));
+    H264Encoder encoder(640, 360, 25);
+    QVERIFY2(encoder.isOpen(), encoder.error().c_str());
+    H264TestDecoder decoder;
+    QImage image;
+    std::vector<uint8_t> unit;
+    for (int i = 0; i < 30; ++i) {
+        screen.render(image, kClock, i * 40);
+        bool key = false;
+        QVERIFY(encoder.encode(image, i * 40, false, unit, key));
+        QCOMPARE(key, i == 0);
+        QVERIFY(H264TestDecoder::endsWithAud(unit.data(), unit.size()));
+        // The delimiter closes this unit; none leads it, so units never hold two.
+        const std::vector<int> types = H264TestDecoder::nalTypes(unit);
+        QCOMPARE(std::count(types.begin(), types.end(), int(Aud)), 1L);
+        QVERIFY2(!decoder.decode(unit).isNull(), "the decoder waited for more data");
+    }
+}
+
+void TestH264Encoder::keyFramesCarryHeadersAndRefreshPeriodically()
+{
+    const int fps = 10;
+    H264Encoder encoder(320, 240, fps);
+    QImage image(320, 240, QImage::Format_RGB32);
+    std::vector<uint8_t> unit;
+    std::vector<int> keyAt;
+    for (int i = 0; i < fps * H264Encoder::kRefreshSeconds * 2 + 1; ++i) {
+        image.fill(qRgb(i * 5 % 256, 80, 200 - i));
+        bool key = false;
+        QVERIFY(encoder.encode(image, i * 100, i == 7, unit, key));
+        const std::vector<int> types = H264TestDecoder::nalTypes(unit);
+        QCOMPARE(has(types, Idr), key);
+        QCOMPARE(has(types, Sps) && has(types, Pps), key);
+        QCOMPARE(has(types, Slice), !key);
+        if (key)
+            keyAt.push_back(i);
+    }
+    QVERIFY(keyAt.size() >= 3);
+    QCOMPARE(keyAt[0], 0);
+    QCOMPARE(keyAt[1], 7); // forced
+    for (size_t k = 1; k < keyAt.size(); ++k)
+        QVERIFY(keyAt[k] - keyAt[k - 1] <= fps * H264Encoder::kRefreshSeconds);
+}
+
+void TestH264Encoder::decodedPictureMatchesTheDrawing()
+{
+    SimScreen screen(QSize(1920, 1080));
+    // The menu open: small text is the hardest case for the encoder.
+    screen.apply({RemoteCtrlLeftDown, 1, 60, 1050});
+    screen.apply({RemoteCtrlLeftUp, 1, 60, 1050});
+    H264Encoder encoder(1920, 1080, 25);
+    H264TestDecoder decoder;
+    QImage image;
+    std::vector<uint8_t> unit;
+    bool key = false;
+    QImage decoded;
+    for (int i = 0; i < 3; ++i) {
+        screen.render(image, kClock, 1000 + i * 40);
+        QVERIFY(encoder.encode(image, i * 40, false, unit, key));
+        decoded = decoder.decode(unit);
+    }
+    QCOMPARE(decoded.size(), image.size());
+    const double overall = H264TestDecoder::meanDifference(image, decoded);
+    qInfo("mean difference after encoding: %.2f of 255", overall);
+    QVERIFY(overall < 4.0);
+    // No region is far off: the encoder keeps the layout where it was drawn.
+    for (int y = 0; y < 1080; y += 270)
+        for (int x = 0; x < 1920; x += 480)
+            QVERIFY(H264TestDecoder::meanDifference(image, decoded, QRect(x, y, 480, 270)) < 8.0);
+}
+
+void TestH264Encoder::refusesAPictureOfTheWrongSize()
+{
+    H264Encoder encoder(320, 240, 25);
+    std::vector<uint8_t> unit{1, 2, 3};
+    bool key = true;
+    QImage small(160, 120, QImage::Format_RGB32);
+    small.fill(Qt::black);
+    QVERIFY(!encoder.encode(small, 0, false, unit, key));
+    QVERIFY(unit.empty());
+    QVERIFY(!key);
+}
+
+void TestH264Encoder::timingAt1080p()
+{
+    SimScreen screen(QSize(1920, 1080));
+    screen.apply({RemoteCtrlMove, 1, 900, 500});
+    H264Encoder encoder(1920, 1080, 25);
+    QImage image;
+    std::vector<uint8_t> unit;
+    bool key = false;
+    QElapsedTimer t;
+    qint64 renderNs = 0, encodeNs = 0;
+    size_t bytes = 0;
+    const int frames = 50;
+    for (int i = 0; i < frames; ++i) {
+        t.start();
+        screen.render(image, kClock.addSecs(i / 25), i * 40);
+        renderNs += t.nsecsElapsed();
+        t.start();
+        QVERIFY(encoder.encode(image, i * 40, false, unit, key));
+        encodeNs += t.nsecsElapsed();
+        bytes += unit.size();
+    }
+    const double render = renderNs / 1e6 / frames, encode = encodeNs / 1e6 / frames;
+    qInfo("1920x1080: render %.1f ms, encode %.1f ms per picture, %.0f kbit/s at 25 fps", render,
+          encode, bytes * 8.0 * 25 / frames / 1000);
+    // Generous: the machine is shared; the figure above is what matters.
+    QVERIFY(render + encode < 200);
+}
+
+QTEST_GUILESS_MAIN(TestH264Encoder)
+#include "tst_h264encoder.moc"
