@@ -1,0 +1,177 @@
+// Damaged and changing streams, and input that outruns the decoder.
+
+#include "PlaySdk.h"
+#include "TestFrame.h"
+#include "TestStream.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+namespace {
+constexpr double kTolerance = 3.0;
+
+int g_overflowWarnings = 0;
+QtMessageHandler g_previousHandler = nullptr;
+
+void countOverflowWarnings(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type == QtWarningMsg && text.contains("stream buffer"))
+        ++g_overflowWarnings;
+    else
+        g_previousHandler(type, context, text);
+}
+
+QByteArray garbage(QRandomGenerator &rng, int size)
+{
+    QByteArray bytes(size, '\0');
+    for (char &c : bytes)
+        c = char(rng.bounded(256));
+    // Start codes followed by random headers, so the parser and the decoder
+    // see bogus slices and parameter sets, not only noise.
+    for (int i = 0; i + 8 < size; i += 1 + int(rng.bounded(600)))
+        bytes.replace(i, 3, QByteArray("\x00\x00\x01", 3));
+    return bytes;
+}
+} // namespace
+
+class TestH264PlayRobust : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup() { m_sdk.finish(); }
+    void recoversFromGarbageAndTruncatedFrames();
+    void followsAResolutionChange();
+    void boundsTheBufferUnderAStalledDecoder();
+    void refusesWhatIsNotOpen();
+
+private:
+    PlaySdk m_sdk;
+};
+
+void TestH264PlayRobust::initTestCase()
+{
+    QString error;
+    QVERIFY2(m_sdk.load(error), qPrintable(error));
+}
+
+// Noise before the stream, then access units cut short: whatever the
+// decoder makes of the damage, the next keyframe brings the exact pictures
+// back.
+void TestH264PlayRobust::recoversFromGarbageAndTruncatedFrames()
+{
+    const QByteArray stream =
+        TestStream::encode("testsrc2=size=1280x1024:rate=25", 12, 0, "aud=1", 6);
+    const QVector<int> aud = TestStream::delimiters(stream);
+    const QVector<QImage> expected = TestStream::reference(stream);
+    QCOMPARE(aud.size(), 12);
+
+    TestFrame frame(QSize(640, 512));
+    QVERIFY(frame.showAndWait());
+    QVERIFY(m_sdk.start(&frame));
+    QRandomGenerator rng(11);
+    m_sdk.feedRandomly(garbage(rng, 300000), rng);
+    // Frames 0-5 with every other one truncated; 6 is the next keyframe.
+    for (int k = 0; k < 6; ++k) {
+        const int length = aud[k + 1] - aud[k];
+        m_sdk.feedRandomly(stream.mid(aud[k], k % 2 ? length / 3 : length), rng);
+    }
+    m_sdk.feedRandomly(garbage(rng, 5000), rng);
+    m_sdk.feedRandomly(stream.mid(aud[6]) + TestStream::delimiter(), rng);
+    QTRY_VERIFY(TestStream::difference(frame.grab().toImage(), expected.last()) < kTolerance);
+    QCOMPARE(m_sdk.stats().width, 1280);
+    m_sdk.finish();
+}
+
+void TestH264PlayRobust::followsAResolutionChange()
+{
+    const QByteArray large = TestStream::encode("testsrc2=size=1920x1080:rate=25", 5, 0);
+    const QByteArray small = TestStream::encode("testsrc2=size=1280x1024:rate=25", 5, 2);
+    const QVector<QImage> expected = TestStream::reference(small);
+    QVector<QSize> sizes;
+    m_sdk.setObserver(
+        0,
+        [](void *user, const TvPlayFrameTimes *t) {
+            auto *seen = static_cast<QVector<QSize> *>(user);
+            const QSize s(t->width, t->height);
+            if (seen->isEmpty() || seen->last() != s)
+                seen->append(s);
+        },
+        &sizes);
+    TestFrame frame(QSize(800, 450));
+    QVERIFY(frame.showAndWait());
+    QVERIFY(m_sdk.start(&frame));
+    QRandomGenerator rng(12);
+    m_sdk.feedRandomly(large + small + TestStream::delimiter(), rng);
+    QTRY_COMPARE(qint64(m_sdk.stats().framesDecoded), qint64(5 + expected.size()));
+    QTRY_VERIFY(TestStream::difference(frame.grab().toImage(), expected.last()) < kTolerance);
+    QCOMPARE(m_sdk.stats().height, 1024);
+    QCOMPARE(sizes.first(), QSize(1920, 1080));
+    QCOMPARE(sizes.last(), QSize(1280, 1024));
+    m_sdk.finish();
+    m_sdk.setObserver(0, nullptr, nullptr);
+}
+
+// While the decoder is held, input well beyond the buffer's size is
+// dropped up to a keyframe, the buffer never holds more than its size, and
+// each overflow is reported once. Released, the decoder starts at that
+// keyframe and ends on the exact last picture.
+void TestH264PlayRobust::boundsTheBufferUnderAStalledDecoder()
+{
+    const QByteArray stream =
+        TestStream::encode("testsrc2=size=1920x1080:rate=25", 25, 0, QString(), 10);
+    const QVector<QImage> expected = TestStream::reference(stream);
+    g_overflowWarnings = 0;
+    g_previousHandler = qInstallMessageHandler(countOverflowWarnings);
+
+    TestFrame frame(QSize(640, 360));
+    QVERIFY(frame.showAndWait());
+    QVERIFY(m_sdk.start(&frame));
+    QVERIFY(m_sdk.setPaused(0, 1));
+    QRandomGenerator rng(13);
+    qint64 fed = 0;
+    std::int64_t mostBuffered = 0;
+    while (fed < 6 * qint64(tvsdk::kPlayStreamBufferSize)) {
+        m_sdk.feedRandomly(stream, rng);
+        fed += stream.size();
+        mostBuffered = qMax(mostBuffered, m_sdk.stats().bufferedBytes);
+    }
+    const TvPlayStats held = m_sdk.stats();
+    QVERIFY(mostBuffered <= tvsdk::kPlayStreamBufferSize);
+    QCOMPARE(qint64(held.bufferCapacity), qint64(tvsdk::kPlayStreamBufferSize));
+    QVERIFY(held.dropEpisodes >= 1);
+    QVERIFY(held.droppedBytes >= fed - tvsdk::kPlayStreamBufferSize);
+    QCOMPARE(qint64(g_overflowWarnings), qint64(held.dropEpisodes));
+    QCOMPARE(qint64(held.framesDecoded), qint64(0));
+
+    QVERIFY(m_sdk.setPaused(0, 0));
+    m_sdk.feed(stream + TestStream::delimiter());
+    QTRY_VERIFY(TestStream::difference(frame.grab().toImage(), expected.last()) < kTolerance);
+    QCOMPARE(qint64(m_sdk.stats().dropEpisodes), qint64(held.dropEpisodes));
+    qInstallMessageHandler(g_previousHandler);
+    m_sdk.finish();
+}
+
+void TestH264PlayRobust::refusesWhatIsNotOpen()
+{
+    unsigned char header = 0, byte = 0;
+    QCOMPARE(m_sdk.open(-1, &header, 1, tvsdk::kPlayStreamBufferSize), 0);
+    QCOMPARE(m_sdk.open(4, &header, 1, tvsdk::kPlayStreamBufferSize), 0);
+    QCOMPARE(m_sdk.input(0, &byte, 1), 0);
+    QVERIFY(m_sdk.open(0, &header, 1, tvsdk::kPlayStreamBufferSize) != 0);
+    QCOMPARE(m_sdk.open(0, &header, 1, tvsdk::kPlayStreamBufferSize), 0);
+    QTest::ignoreMessage(QtWarningMsg, "H264Play: no widget has the window handle given to play");
+    QCOMPARE(m_sdk.play(0, reinterpret_cast<void *>(quintptr(0x7777))), 0);
+    QCOMPARE(m_sdk.input(0, &byte, 1), 1);
+    QCOMPARE(m_sdk.input(0, nullptr, 1), 0);
+    m_sdk.finish();
+    QCOMPARE(m_sdk.input(0, &byte, 1), 0);
+    QCOMPARE(m_sdk.stop(0), 0);
+    // A released port opens again.
+    QVERIFY(m_sdk.open(0, &header, 1, 0) != 0);
+    m_sdk.finish();
+}
+
+QTEST_MAIN(TestH264PlayRobust)
+#include "tst_H264PlayRobust.moc"
