@@ -1,5 +1,7 @@
 #include "AppConfig.h"
 #include "CGlobalApplication.h"
+#include "CLoginDlg.h"
+#include "CTelvane.h"
 #include "ConfigKeys.h"
 #include "Relauncher.h"
 #include "SdkApi.h"
@@ -13,6 +15,7 @@
 
 namespace {
 constexpr int kBindingFailed = 2;
+constexpr int kCommandLineCount = 8; // the program name and seven values
 
 bool bindSdks(const QString &appDir)
 {
@@ -42,9 +45,30 @@ int main(int argc, char *argv[])
         translator->load(qmFile);
     app.installTranslator(translator);
     int nAutoLogin = AppConfig::readInt(ConfigKeys::kAutoLogin, ConfigKeys::kDefaultAutoLogin);
-    Q_UNUSED(nAutoLogin);
 
     if (!bindSdks(appDir))
         return kBindingFailed;
+
+    CTelvane window;
+    CLoginDlg dialog;
+    const QStringList args = app.arguments();
+    if (args.size() == kCommandLineCount) {
+        dialog.setLoginInfo(args.at(1), args.at(2), args.at(3), args.at(4), args.at(5), args.at(6),
+                            args.at(7));
+        nAutoLogin = 1;
+    }
+    bool bLoggedIn = nAutoLogin != 0 && dialog.onLoginDevice();
+    if (!bLoggedIn)
+        bLoggedIn = dialog.exec() == QDialog::Accepted;
+    if (!bLoggedIn)
+        return 0;
+
+    window.setLoginResult(dialog.m_nLoginHandle, dialog.m_nChannel, dialog.m_nDevWidth,
+                          dialog.m_nDevHeight);
+    window.show();
+    window.startRealPlay();
+    const int nExitCode = app.exec();
+    // The new instance starts before this one closes its SDK session.
+    Relauncher::relaunchIfRequested(nExitCode);
     return 0;
 }

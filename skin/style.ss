@@ -89,7 +89,7 @@ QComboBox::drop-down {
 }
 
 QComboBox::down-arrow {
-    image: url(:/Telvane/Resources/PanelDownArrow.png);
+    image: url(@skinpath/icons/arrow_down.png);
     width: 12px;
     height: 12px;
 }
@@ -104,7 +104,8 @@ QComboBox QAbstractItemView {
 
 QComboBox#LanguageBox {
     background: #ffffff;
-    min-width: 130px;
+    padding: 2px 6px;
+    min-height: 0;
 }
 
 QCheckBox {

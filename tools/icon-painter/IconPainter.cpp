@@ -161,6 +161,15 @@ QImage IconPainter::chevron(int size, bool up)
     });
 }
 
+QImage IconPainter::darkChevron(int size)
+{
+    QImage image = chevron(size, false);
+    QPainter p(&image);
+    p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    p.fillRect(image.rect(), QColor(0x4a, 0x57, 0x6b));
+    return image;
+}
+
 QImage IconPainter::check(int size)
 {
     return glyph(size, [](QPainter &p, qreal s) {
@@ -185,6 +194,7 @@ bool IconPainter::writeAll(const QString &root, QString &error)
            save(logout(kGlyph), skin + "sys_exit.png", error) &&
            save(refresh(kGlyph), skin + "sys_refresh.png", error) &&
            save(check(14), skin + "check.png", error) &&
+           save(darkChevron(14), skin + "arrow_down.png", error) &&
            save(chevron(16, true), res + "PanelUpArrow.png", error) &&
            save(chevron(16, false), res + "PanelDownArrow.png", error) &&
            save(restore(kGlyph), res + "sys_normal.png", error) &&

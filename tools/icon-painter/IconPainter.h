@@ -19,6 +19,8 @@ public:
     static QImage refresh(int size);
     static QImage chevron(int size, bool up);
     static QImage check(int size);
+    // The same chevron in the text colour, for light fields.
+    static QImage darkChevron(int size);
 
     // Writes the skin icons and the embedded images under the source root.
     static bool writeAll(const QString &sourceRoot, QString &error);

@@ -1,0 +1,295 @@
+#include "CTelvane.h"
+
+#include "AppConfig.h"
+#include "CMessageBox.h"
+#include "CTitleWidget.h"
+#include "CVideoFrame.h"
+#include "ConfigKeys.h"
+#include "DeviceScaler.h"
+#include "Relauncher.h"
+#include "RemoteCtrlCommand.h"
+#include "SdkApi.h"
+#include "SdkInitializer.h"
+#include "WindowCentring.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QPainter>
+#include <QPropertyAnimation>
+#include <QTimerEvent>
+#include <array>
+
+using namespace tvsdk;
+
+namespace {
+constexpr int kTitleHeight = 45;
+constexpr int kMinimumWidth = 900;
+constexpr int kMinimumHeight = 600;
+constexpr int kFadeMs = 1000;
+constexpr int kMoveTimerMs = 40;
+const char *const kBlack = "background-color:rgb(0, 0, 0)";
+const QColor kBorder(203, 203, 203);
+} // namespace
+
+CTelvane::CTelvane(QWidget *parent, Qt::WindowFlags flags) : QWidget(parent, flags)
+{
+    setWindowFlags(Qt::FramelessWindowHint);
+    ui.setupUi(this);
+    m_nPlayPort = 0;
+    setObjectName(QStringLiteral("MainFrame"));
+    ui.PlayWnd->setStyleSheet(QLatin1String(kBlack));
+    ui.frametop->setFixedHeight(kTitleHeight);
+    ui.frametop->setObjectName(QStringLiteral("TitleWidget"));
+
+    m_pTitleWidget = new CTitleWidget(this, true);
+    m_pTitleWidget->setFixedHeight(kTitleHeight);
+    setWindowTitle(tr("Remote Control"));
+    ui.verticalLayout_3->addWidget(m_pTitleWidget);
+    connect(m_pTitleWidget, SIGNAL(closeSignal()), this, SLOT(onCloseWindow()));
+    connect(m_pTitleWidget, SIGNAL(exitSignal()), this, SLOT(onExit()));
+    connect(m_pTitleWidget, SIGNAL(refreshResolution()), this, SLOT(onRefreshResolution()));
+
+    m_pVideoFrame = new CVideoFrame(this);
+    connect(m_pVideoFrame, SIGNAL(mouseEventSignal(Key_Map_Type, ZT_MSG_TYPE, int, QPoint)), this,
+            SLOT(onMouseEventSlot(Key_Map_Type, ZT_MSG_TYPE, int, QPoint)));
+    ui.gridLayout->addWidget(m_pVideoFrame);
+
+    setWindowIcon(QIcon(
+        QStringLiteral("%1/skin/icons/logo.png").arg(QCoreApplication::applicationDirPath())));
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
+    initSdk();
+    onResetData();
+    WindowCentring::centre(this);
+    fadeWindow(0, 1);
+}
+
+CTelvane::~CTelvane()
+{
+    if (m_bRealPlay)
+        onStopRealPlay();
+    if (m_nLoginHandle > 0)
+        sdkApi().logout(m_nLoginHandle);
+    // Joins every SDK thread: no callback runs into this window afterwards.
+    sdkApi().cleanup();
+}
+
+void CTelvane::initSdk()
+{
+    SdkInitializer::run(&CTelvane::disconnectCallback, this);
+}
+
+void CTelvane::setLoginResult(int nLoginHandle, int nChannel, int nDevWidth, int nDevHeight)
+{
+    m_nLoginHandle = nLoginHandle;
+    m_nChannel = nChannel;
+    m_nDevWidth = nDevWidth;
+    m_nDevHeight = nDevHeight;
+    QApplication::setActiveWindow(this);
+}
+
+void CTelvane::fadeWindow(qreal from, qreal to)
+{
+    auto *animation = new QPropertyAnimation(this, "windowOpacity", this);
+    animation->setDuration(kFadeMs);
+    animation->setStartValue(from);
+    animation->setEndValue(to);
+    if (to == 0)
+        connect(animation, &QPropertyAnimation::finished, this, &QWidget::close);
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void CTelvane::onCloseWindow()
+{
+    fadeWindow(1, 0);
+}
+
+void CTelvane::onResetData()
+{
+    if (m_nTimerId > 0)
+        killTimer(m_nTimerId);
+    m_bRealPlay = false;
+    m_nChannel = 0;
+    m_nLoginHandle = -1;
+    m_nTimerId = -1;
+    m_nRealPlayHandle = -1;
+    nLastSentX = 0;
+    nLastSentY = 0;
+    nPendingY = 0;
+    nPendingX = 0;
+    nHeldButton = Key_Map_LeftButton;
+}
+
+void CTelvane::onRefreshResolution()
+{
+    std::array<unsigned char, DisplayResolution::kSize> record{};
+    int nReturned = 0;
+    const int nRet = sdkApi().getDevConfig(m_nLoginHandle, kCmdDisplayResolution, kConfigChannelAll,
+                                           record.data(), int(record.size()), &nReturned,
+                                           kDisplayResolutionTimeoutMs);
+    if (nRet < 0) {
+        showNotice(QStringLiteral("%1 nRet = %2").arg(tr("Refresh resolution Fail")).arg(nRet));
+        return;
+    }
+    m_nDevWidth = readInt32(record.data(), DisplayResolution::kWidth);
+    m_nDevHeight = readInt32(record.data(), DisplayResolution::kHeight);
+}
+
+void CTelvane::showNotice(const QString &text)
+{
+    CMessageBox::information(QApplication::activeWindow(), tr("Prompt"), text, tr("OK"), QString(),
+                             QString(), 0, -1, false);
+}
+
+void CTelvane::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(this);
+    painter.setBrush(Qt::transparent);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(QPen(kBorder, 1, Qt::SolidLine, Qt::RoundCap, Qt::BevelJoin));
+    const int w = width(), h = height();
+    painter.drawLine(0, 0, w - 1, 0);
+    painter.drawLine(0, 0, 0, h - 1);
+    painter.drawLine(w - 1, 0, w - 1, h - 1);
+    painter.drawLine(0, h - 1, w - 1, h - 1);
+    QWidget::paintEvent(event);
+}
+
+// ---- live stream -------------------------------------------------------------
+
+void CTelvane::stopSequence()
+{
+    // The callback goes first so that no data is fed to a decoder port that
+    // is being torn down.
+    sdkApi().delRealDataCallback(m_nRealPlayHandle, &CTelvane::realDataCallback, this);
+    sdkApi().stopRealPlay(m_nRealPlayHandle, nullptr);
+    sdkApi().playStop(m_nPlayPort);
+    sdkApi().playCloseStream(m_nPlayPort);
+    sdkApi().playFreePort(m_nPlayPort);
+    m_nRealPlayHandle = -1;
+}
+
+int CTelvane::startRealPlay()
+{
+    if (m_nRealPlayHandle != -1)
+        stopSequence();
+    m_pVideoFrame->update();
+    unsigned char header[kPlayHeaderLength] = {0};
+    if (sdkApi().playOpenStream(m_nPlayPort, header, kPlayHeaderLength, kPlayStreamBufferSize) == 0)
+        return 0;
+    sdkApi().playPlay(m_nPlayPort, reinterpret_cast<void *>(m_pVideoFrame->winId()));
+
+    std::array<unsigned char, ClientInfo::kSize> clientInfo{};
+    writeInt32(clientInfo.data(), ClientInfo::kChannel, m_nChannel);
+    m_nRealPlayHandle = sdkApi().realPlay(m_nLoginHandle, clientInfo.data(), 1);
+    if (m_nRealPlayHandle > 0) {
+        sdkApi().setRealDataCallback(m_nRealPlayHandle, &CTelvane::realDataCallback, this);
+        m_bRealPlay = true;
+        m_nTimerId = startTimer(kMoveTimerMs, Qt::CoarseTimer);
+        return m_nRealPlayHandle;
+    }
+    const int nError = sdkApi().getLastError();
+    sdkApi().playStop(m_nPlayPort);
+    sdkApi().playCloseStream(m_nPlayPort);
+    sdkApi().playFreePort(m_nPlayPort);
+    showNotice(QStringLiteral("%1 nRet = %2").arg(tr("Start RealPlay Fail")).arg(nError));
+    // Called before the event loop runs: a direct exit() would be lost.
+    QMetaObject::invokeMethod(this, "onExit", Qt::QueuedConnection);
+    return m_nRealPlayHandle;
+}
+
+int TV_SDK_CALL CTelvane::realDataCallback(int nRealPlayHandle, int nDataType, unsigned char *pData,
+                                           int nLength, void *pUser)
+{
+    auto *window = static_cast<CTelvane *>(pUser);
+    if (window)
+        sdkApi().playInputData(window->m_nPlayPort, pData, nLength);
+    return 1;
+}
+
+void CTelvane::onStopRealPlay()
+{
+    if (m_nRealPlayHandle > 0)
+        stopSequence();
+    m_bRealPlay = false;
+    onResetData();
+    ui.PlayWnd->setStyleSheet(QLatin1String(kBlack));
+}
+
+// ---- end of session ----------------------------------------------------------
+
+void TV_SDK_CALL CTelvane::disconnectCallback(int nLoginHandle, char *pReserved, int nReserved,
+                                              void *pUser)
+{
+    auto *window = static_cast<CTelvane *>(pUser);
+    if (window)
+        window->onDisconnect(nLoginHandle);
+}
+
+void CTelvane::onDisconnect(int nLoginHandle)
+{
+    // Any thread: the comparison with the session's handle is made on the
+    // GUI thread, which alone writes it.
+    QMetaObject::invokeMethod(this, "onDisconnectReported", Qt::QueuedConnection,
+                              Q_ARG(int, nLoginHandle));
+}
+
+void CTelvane::onDisconnectReported(int nLoginHandle)
+{
+    if (nLoginHandle != m_nLoginHandle || m_bLeaving)
+        return;
+    m_bLeaving = true;
+    showNotice(tr("Device Disconnect"));
+    onExit();
+}
+
+void CTelvane::onExit()
+{
+    m_bLeaving = true;
+    // On disk before the new instance reads it.
+    AppConfig::writeSynced(ConfigKeys::kAutoLogin, 0);
+    QCoreApplication::exit(Relauncher::kRestartCode);
+}
+
+// ---- remote control ----------------------------------------------------------
+
+void CTelvane::onMouseEventSlot(Key_Map_Type keyType, ZT_MSG_TYPE nType, int nWheel, QPoint point)
+{
+    if (!m_bRealPlay)
+        return;
+    const int nWidth = m_pVideoFrame->geometry().width();
+    const int nHeight = m_pVideoFrame->geometry().height();
+    if (nWidth == 0 || nHeight == 0)
+        return;
+    if (nType == ZT_MSG_LBUTTON_UP || nType == ZT_MSG_RBUTTON_UP)
+        nHeldButton = 0;
+    else if (nType == ZT_MSG_LBUTTON_DOWN || nType == ZT_MSG_RBUTTON_DOWN)
+        nHeldButton = keyType;
+    if (m_nDevWidth <= 0 || m_nDevHeight <= 0)
+        return;
+    const int nX = DeviceScaler::scaleAxis(point.x(), nWidth, m_nDevWidth);
+    const int nY = DeviceScaler::scaleAxis(point.y(), nHeight, m_nDevHeight);
+    if (nType == ZT_MSG_MOUSE_MOVE) {
+        nPendingX = nX;
+        nPendingY = nY;
+        return;
+    }
+    sendCommand(RemoteCtrlCommand::eventCommand(keyType, nType, nWheel, nX, nY));
+}
+
+void CTelvane::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != m_nTimerId || !m_bRealPlay)
+        return;
+    if (nPendingX == nLastSentX && nPendingY == nLastSentY)
+        return;
+    // Recorded as sent before the call: a failed move is not repeated.
+    nLastSentX = nPendingX;
+    nLastSentY = nPendingY;
+    sendCommand(RemoteCtrlCommand::moveCommand(nHeldButton, nLastSentX, nLastSentY));
+}
+
+void CTelvane::sendCommand(const std::string &json)
+{
+    sdkApi().sendJson(m_nLoginHandle, kRemoteCtrlCommand, kRemoteCtrlMsgId, kRemoteCtrlChannel,
+                      json.c_str(), int(json.size()), kRemoteCtrlTimeoutMs);
+}

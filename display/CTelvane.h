@@ -1,0 +1,84 @@
+#pragma once
+// The main window: the title bar over the video frame into which the play
+// SDK draws the recorder's display. It owns the device session from the
+// moment start-up hands over the login result, runs the live stream, turns
+// mouse input over the picture into remote-control commands and ends the
+// session.
+//
+// Threads: everything runs on the GUI thread except the two SDK callbacks.
+// realDataCallback runs on an SDK thread and reads only m_nPlayPort, which
+// never changes after construction. disconnectCallback also runs on an SDK
+// thread; it only queues the report to the GUI thread, where the handle is
+// compared, so no member is read across threads.
+
+#include "RemoteCtrlTypes.h"
+#include "SdkDefs.h"
+#include "ui_CTelvane.h"
+
+#include <QPoint>
+#include <QWidget>
+#include <string>
+
+class CTitleWidget;
+class CVideoFrame;
+
+class CTelvane : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit CTelvane(QWidget *parent = nullptr, Qt::WindowFlags flags = Qt::WindowFlags());
+    ~CTelvane() override;
+
+    void setLoginResult(int nLoginHandle, int nChannel, int nDevWidth, int nDevHeight);
+    int startRealPlay();
+    void initSdk();
+    void onDisconnect(int nLoginHandle);
+
+    static void TV_SDK_CALL disconnectCallback(int nLoginHandle, char *pReserved, int nReserved,
+                                               void *pUser);
+    static int TV_SDK_CALL realDataCallback(int nRealPlayHandle, int nDataType,
+                                            unsigned char *pData, int nLength, void *pUser);
+
+public slots:
+    void onStopRealPlay();
+
+private slots:
+    void onExit();
+    void onCloseWindow();
+    void onRefreshResolution();
+    void onMouseEventSlot(Key_Map_Type keyType, ZT_MSG_TYPE nType, int nWheel, QPoint point);
+    void onResetData();
+    void onDisconnectReported(int nLoginHandle);
+
+protected:
+    void timerEvent(QTimerEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void stopSequence();
+    void sendCommand(const std::string &json);
+    void showNotice(const QString &text);
+    void fadeWindow(qreal from, qreal to);
+
+    Ui::RemoteCtrlClass ui;
+    CTitleWidget *m_pTitleWidget;
+    CVideoFrame *m_pVideoFrame;
+    int m_nPlayPort = 0;
+    int m_nRealPlayHandle = -1;
+    bool m_bRealPlay = false;
+    int m_nLoginHandle = -1;
+    int m_nChannel = 0;
+    int m_nTimerId = -1;
+    int nLastSentX = 0;
+    int nLastSentY = 0;
+    int nPendingX = 0;
+    int nPendingY = 0;
+    int m_nDevWidth = 0;
+    int m_nDevHeight = 0;
+    int nHeldButton = Key_Map_LeftButton;
+    // A lost connection is told once, however many reports the SDK sends
+    // before the run ends.
+    bool m_bLeaving = false;
+
+    friend class CTelvaneProbe; // tests read the session state through it
+};
