@@ -24,10 +24,8 @@ constexpr int kMaxPort = 65535;
 // collector on the desk machine would read it.
 constexpr const char *kPasswordMask = "******";
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("CLoginDlg", text);
-}
+// The texts are the login dialog's: this class does the dialog's login and
+// translates in its context.
 
 // The SDK's text in the record is bounded by the record itself, whether or
 // not the SDK terminated it.
@@ -38,9 +36,9 @@ QString errorText(const unsigned char *devInfo)
     return QString::fromLocal8Bit(text, int(strnlen(text, room)));
 }
 
-QString failure(const char *what, int nRet)
+QString failure(const QString &what, int nRet)
 {
-    return QStringLiteral("%1 nRet = %2").arg(tr(what)).arg(nRet);
+    return QStringLiteral("%1 nRet = %2").arg(what).arg(nRet);
 }
 } // namespace
 
@@ -53,25 +51,25 @@ QString DeviceLogin::parseErrorInfo(int nError)
 {
     switch (nError) {
     case -10005:
-        return tr("Time Out");
+        return QCoreApplication::translate("CLoginDlg", "Time Out");
     case -11300:
-        return tr("No Power");
+        return QCoreApplication::translate("CLoginDlg", "No Power");
     case -11301:
     case -11308:
     case -11314:
     case -11315:
     case -11318:
-        return tr("Password Error");
+        return QCoreApplication::translate("CLoginDlg", "Password Error");
     case -11302:
-        return tr("User Not Exist");
+        return QCoreApplication::translate("CLoginDlg", "User Not Exist");
     case -11303:
-        return tr("User Locked");
+        return QCoreApplication::translate("CLoginDlg", "User Locked");
     case -11304:
-        return tr("User In Blacklist");
+        return QCoreApplication::translate("CLoginDlg", "User In Blacklist");
     case -11307:
-        return tr("Not Find Device");
+        return QCoreApplication::translate("CLoginDlg", "Not Find Device");
     case -11316:
-        return tr("User Reserved");
+        return QCoreApplication::translate("CLoginDlg", "User Reserved");
     default:
         return QString::number(nError);
     }
@@ -101,7 +99,8 @@ bool DeviceLogin::run(const LoginInput &input, LoginResult &result)
     if (!bLoggedIn)
         return false;
     if (result.nLoginHandle < 1) {
-        fail(QStringLiteral("%1 %2").arg(tr("Login Fail"), parseErrorInfo(nError)));
+        fail(QStringLiteral("%1 %2").arg(QCoreApplication::translate("CLoginDlg", "Login Fail"),
+                                         parseErrorInfo(nError)));
         return false;
     }
     if (m_manner == Manner::Interactive)
@@ -121,7 +120,7 @@ bool DeviceLogin::loginByAddress(const LoginInput &input, unsigned char *devInfo
 {
     if (input.ip.isEmpty() || input.portText.isEmpty() || input.userName.isEmpty() ||
         !isValidPort(input.portText)) {
-        fail(tr("Input Device Information"));
+        fail(QCoreApplication::translate("CLoginDlg", "Input Device Information"));
         return false;
     }
     setBusy(true);
@@ -142,11 +141,11 @@ bool DeviceLogin::loginByCloud(const LoginInput &input, unsigned char *devInfo, 
                                LoginResult &result)
 {
     if (!isValidSerialLength(input.cloud.length())) {
-        fail(tr("Wrong serial format!"));
+        fail(QCoreApplication::translate("CLoginDlg", "Wrong serial format!"));
         return false;
     }
     if (input.cloud.isEmpty() || input.userName.isEmpty()) {
-        fail(tr("Input Device Information"));
+        fail(QCoreApplication::translate("CLoginDlg", "Input Device Information"));
         return false;
     }
     if (m_manner == Manner::Interactive)
@@ -162,7 +161,7 @@ bool DeviceLogin::loginByCloud(const LoginInput &input, unsigned char *devInfo, 
         nError = sdkApi().getLastError();
         if (nError == kErrorAgentLogin) {
             // The one message the silent login shows too.
-            m_prompt(tr("Agent login, unable to operate"));
+            m_prompt(QCoreApplication::translate("CLoginDlg", "Agent login, unable to operate"));
             logout(result);
             return false;
         }
@@ -178,12 +177,13 @@ bool DeviceLogin::checkCapabilities(LoginResult &result)
                                      function.data(), int(function.size()), &nReturned,
                                      kSystemFunctionTimeoutMs);
     if (nRet < 0) {
-        fail(failure("Get System Function Fail", nRet));
+        fail(failure(QCoreApplication::translate("CLoginDlg", "Get System Function Fail"), nRet));
         logout(result);
         return false;
     }
     if (function[SystemFunction::kRemoteCtrlFlag] == 0) {
-        fail(QStringLiteral("%1").arg(tr("Device Not Support Remote Ctrl")));
+        fail(QStringLiteral("%1").arg(
+            QCoreApplication::translate("CLoginDlg", "Device Not Support Remote Ctrl")));
         logout(result);
         return false;
     }
@@ -192,7 +192,7 @@ bool DeviceLogin::checkCapabilities(LoginResult &result)
                                  resolution.data(), int(resolution.size()), &nReturned,
                                  kDisplayResolutionTimeoutMs);
     if (nRet < 0) {
-        fail(failure("Get VGA Resolution Fail", nRet));
+        fail(failure(QCoreApplication::translate("CLoginDlg", "Get VGA Resolution Fail"), nRet));
         logout(result);
         return false;
     }

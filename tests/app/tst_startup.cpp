@@ -125,11 +125,11 @@ void TestStartup::language_data()
     QTest::newRow("English") << "English" << none << "";
     QTest::newRow("other") << "russian" << none << "";
     QTest::newRow("empty") << "" << none << "";
-    QTest::newRow("seventh argument wins") << "Portugues(Br)" << seven
-                                           << "/translations/Quorvex_ru.qm";
+    QTest::newRow("seventh argument wins")
+        << "Portugues(Br)" << seven << "/translations/Quorvex_ru.qm";
     QStringList six = seven.mid(0, 7);
-    QTest::newRow("six arguments ignored") << "Portugues(Br)" << six
-                                           << "/translations/telvane_pt.qm";
+    QTest::newRow("six arguments ignored")
+        << "Portugues(Br)" << six << "/translations/telvane_pt.qm";
     QStringList eight = seven;
     eight << "extra";
     QTest::newRow("eight arguments ignored") << "" << eight << "";
