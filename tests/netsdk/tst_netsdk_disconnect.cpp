@@ -1,0 +1,143 @@
+// The disconnect callback: exactly once per lost login, on an SDK thread,
+// whether the recorder closes the session, falls silent or dies; never for
+// a login the caller ended itself.
+#include "NetSdkLoader.h"
+#include "SimProcess.h"
+
+#include <QMutex>
+#include <QThread>
+#include <QtTest>
+
+namespace {
+
+SdkApi api;
+
+struct Reports
+{
+    QMutex mutex;
+    QList<int> handles;
+    QList<void *> users;
+    int onMainThread = 0;
+    bool logoutInside = false;
+};
+Reports reports;
+Qt::HANDLE mainThread;
+
+void TV_SDK_CALL onDisconnect(int handle, char *, int, void *user)
+{
+    bool logout;
+    {
+        QMutexLocker lock(&reports.mutex);
+        reports.handles << handle;
+        reports.users << user;
+        if (QThread::currentThreadId() == mainThread)
+            ++reports.onMainThread;
+        logout = reports.logoutInside;
+    }
+    if (logout)
+        api.logout(handle); // from the SDK's own thread
+}
+
+int count()
+{
+    QMutexLocker lock(&reports.mutex);
+    return reports.handles.size();
+}
+
+} // namespace
+
+class TestNetSdkDisconnect : public QObject
+{
+    Q_OBJECT
+    int userTag = 0;
+
+    int login(quint16 port)
+    {
+        unsigned char record[tvsdk::DeviceInfo::kSize] = {};
+        int error = 0;
+        return api.login("127.0.0.1", port, "admin", "", record, &error, 0);
+    }
+
+    void expectOneReportFor(int handle)
+    {
+        QTRY_COMPARE_WITH_TIMEOUT(count(), 1, 8000);
+        QTest::qWait(300); // and no second one
+        QMutexLocker lock(&reports.mutex);
+        QCOMPARE(reports.handles, QList<int>{handle});
+        QCOMPARE(reports.users.first(), static_cast<void *>(&userTag));
+        QCOMPARE(reports.onMainThread, 0);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        mainThread = QThread::currentThreadId();
+        QString error;
+        QVERIFY2(NetSdkLoader::load(api, error), qPrintable(error));
+        QVERIFY(api.init(onDisconnect, &userTag));
+    }
+
+    void init()
+    {
+        QMutexLocker lock(&reports.mutex);
+        reports.handles.clear();
+        reports.users.clear();
+        reports.onMainThread = 0;
+        reports.logoutInside = false;
+    }
+
+    void cleanupTestCase() { api.cleanup(); }
+
+    void recorderDropsTheSession()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start({"--drop-after", "1"}));
+        const int other = login(sim.port());
+        const int h = login(sim.port());
+        QVERIFY(h > 0 && other > 0);
+        api.logout(other); // ended by the caller: never reported
+        expectOneReportFor(h);
+        QVERIFY(api.logout(h));
+    }
+
+    void recorderFallsSilent()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start({"--hang-after", "1"}));
+        const int h = login(sim.port());
+        QVERIFY(h > 0);
+        QVERIFY(api.setKeepLife(h, 1, 2));
+        expectOneReportFor(h);
+        api.logout(h);
+    }
+
+    void recorderIsKilled()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start());
+        const int h = login(sim.port());
+        QVERIFY(h > 0);
+        {
+            QMutexLocker lock(&reports.mutex);
+            reports.logoutInside = true;
+        }
+        sim.kill();
+        expectOneReportFor(h);
+        QVERIFY(!api.logout(h)); // the callback already logged out
+    }
+
+    void ownLogoutIsNotReported()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start());
+        const int h = login(sim.port());
+        QVERIFY(h > 0);
+        QVERIFY(api.logout(h));
+        sim.stop();
+        QTest::qWait(300);
+        QCOMPARE(count(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestNetSdkDisconnect)
+#include "tst_netsdk_disconnect.moc"
