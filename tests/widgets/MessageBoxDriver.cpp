@@ -1,71 +1,53 @@
 #include "MessageBoxDriver.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QFrame>
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
 
-namespace {
-constexpr int kPollMs = 10;
-}
-
-MessageBoxDriver::MessageBoxDriver(Action action) : m_action(std::move(action))
+MessageBoxDriver::MessageBoxDriver(int nAnswer) : m_nAnswer(nAnswer)
 {
     connect(&m_timer, &QTimer::timeout, this, &MessageBoxDriver::poll);
-    m_timer.start(kPollMs);
-}
-
-MessageBoxDriver::Action MessageBoxDriver::clickButton(int nIndex)
-{
-    return [nIndex](QFrame *frame, QDialog *) {
-        const auto buttons = frame->findChildren<QPushButton *>(QStringLiteral("WhiteToolButton"));
-        if (nIndex < buttons.size())
-            QTest::mouseClick(buttons.at(nIndex), Qt::LeftButton);
-    };
-}
-
-MessageBoxDriver::Action MessageBoxDriver::closeVeil()
-{
-    return [](QFrame *, QDialog *veil) { veil->close(); };
-}
-
-QFrame *MessageBoxDriver::visibleFrame()
-{
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        auto *frame = qobject_cast<QFrame *>(widget);
-        if (frame && frame->objectName() == QLatin1String("CMessageBox") && frame->isVisible())
-            return frame;
-    }
-    return nullptr;
+    m_timer.start(10);
 }
 
 void MessageBoxDriver::poll()
 {
-    QFrame *frame = visibleFrame();
-    auto *veil = frame ? qobject_cast<QDialog *>(frame->parentWidget()) : nullptr;
-    if (!veil || !veil->isVisible())
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        auto *frame = qobject_cast<QFrame *>(widget);
+        auto *veil = frame ? qobject_cast<QDialog *>(frame->parentWidget()) : nullptr;
+        if (!veil || frame->objectName() != "CMessageBox" || !frame->isVisible() ||
+            !veil->isVisible())
+            continue;
+        m_timer.stop();
+        record(frame);
+        const auto buttons = frame->findChildren<QPushButton *>("WhiteToolButton");
+        if (m_nAnswer >= 0 && m_nAnswer < buttons.size())
+            QTest::mouseClick(buttons.at(m_nAnswer), Qt::LeftButton);
+        else
+            veil->close();
         return;
-    m_timer.stop();
-    record(frame, veil);
-    m_action(frame, veil);
+    }
 }
 
-void MessageBoxDriver::record(QFrame *frame, QDialog *veil)
+void MessageBoxDriver::record(QFrame *frame)
 {
     seen.bShown = true;
-    seen.strTitle = veil->windowTitle();
-    auto *label = frame->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
-    auto *icon = frame->findChild<QLabel *>(QStringLiteral("msgboxex_icon_label"));
+    seen.strTitle = frame->parentWidget()->windowTitle();
+    auto *label = frame->findChild<QLabel *>("qt_msgbox_label");
+    auto *icon = frame->findChild<QLabel *>("msgboxex_icon_label");
     seen.strText = label ? label->text() : QString();
     seen.bWordWrap = label && label->wordWrap();
     seen.bHasIcon = icon && !icon->pixmap(Qt::ReturnByValue).isNull();
     const QRegion mask = frame->mask();
     seen.bMaskRounded = mask.contains(frame->rect().center()) && !mask.contains(QPoint(0, 0)) &&
                         mask.contains(QPoint(frame->width() / 2, 0));
-    for (QPushButton *button :
-         frame->findChildren<QPushButton *>(QStringLiteral("WhiteToolButton"))) {
+    for (QPushButton *button : frame->findChildren<QPushButton *>("WhiteToolButton")) {
         seen.buttonTexts << button->text();
-        seen.buttonSizes << button->size();
+        seen.buttonSize = button->size();
     }
-    seen.veilGeometry = veil->geometry();
+    seen.veilGeometry = frame->parentWidget()->geometry();
     seen.frameGeometry = frame->geometry();
 }

@@ -1,16 +1,14 @@
 #pragma once
-// Answers the next CMessageBox from inside its modal loop: waits until the
-// box's frame is on screen, records what it shows, then runs an action on it
-// (clicking a button or closing the veil).
+// Answers the next CMessageBox from inside its modal loop: waits until its
+// frame is on screen, records what it shows, then clicks button nAnswer or,
+// for -1, closes the veil as the window system would.
 
-#include <QDialog>
-#include <QFrame>
 #include <QObject>
-#include <QPushButton>
 #include <QRect>
 #include <QStringList>
 #include <QTimer>
-#include <functional>
+
+class QFrame;
 
 struct MessageBoxSeen
 {
@@ -21,7 +19,7 @@ struct MessageBoxSeen
     bool bHasIcon = false;
     bool bMaskRounded = false; // clipped at the corners only
     QStringList buttonTexts;
-    QList<QSize> buttonSizes;
+    QSize buttonSize;
     QRect veilGeometry;
     QRect frameGeometry;
 };
@@ -30,12 +28,7 @@ class MessageBoxDriver : public QObject
 {
     Q_OBJECT
 public:
-    using Action = std::function<void(QFrame *frame, QDialog *veil)>;
-
-    explicit MessageBoxDriver(Action action);
-
-    static Action clickButton(int nIndex);
-    static Action closeVeil();
+    explicit MessageBoxDriver(int nAnswer);
 
     MessageBoxSeen seen;
 
@@ -43,9 +36,8 @@ private slots:
     void poll();
 
 private:
-    static QFrame *visibleFrame();
-    void record(QFrame *frame, QDialog *veil);
+    void record(QFrame *frame);
 
-    Action m_action;
+    int m_nAnswer;
     QTimer m_timer;
 };
