@@ -4,9 +4,10 @@
 // tuning (no lookahead, sliced threads instead of frame threads), so the
 // encoder never holds a picture back.
 //
-// Refresh: an IDR frame (with SPS and PPS in front of it) every
-// kRefreshSeconds, so that a decoder that lost data recovers within that
-// time; the caller can force one at any picture for a viewer that joins.
+// Refresh: an IDR frame (with SPS and PPS in front of it) when the last key
+// frame is kRefreshSeconds old by the time stamps, so that a decoder that
+// lost data recovers within that time; the caller can force one at any
+// picture for a viewer that joins.
 //
 // Every access unit handed out ends with an access unit delimiter, so that a
 // decoder knows the picture is complete as soon as its last byte arrives
@@ -54,6 +55,7 @@ private:
     int m_width;
     int m_height;
     int64_t m_lastPts = -1;
+    int64_t m_lastKeyPts = -1;
     AVCodecContext *m_ctx = nullptr;
     AVFrame *m_frame = nullptr;
     AVPacket *m_packet = nullptr;

@@ -7,8 +7,9 @@
 
 namespace {
 
-// Scenes for the tile sizes of every layout at one resolution fit well below this.
-constexpr size_t kMaxScenes = 48;
+// Scenes kept, in pixels: the tiles of a few layouts at 1920x1080 (a single
+// view of every channel would take 130 MB, so the cache starts over instead).
+constexpr qint64 kMaxScenePixels = 8LL * 1920 * 1080;
 
 struct Palette
 {
@@ -45,8 +46,11 @@ const QImage &SimTilePainter::scene(int channel, QSize size)
     auto it = m_scenes.find(key);
     if (it != m_scenes.end())
         return it->second;
-    if (m_scenes.size() >= kMaxScenes)
+    if (m_pixels + qint64(size.width()) * size.height() > kMaxScenePixels) {
         m_scenes.clear();
+        m_pixels = 0;
+    }
+    m_pixels += qint64(size.width()) * size.height();
     QImage image(size, QImage::Format_RGB32);
     paintScene(image, channel);
     return m_scenes.emplace(key, std::move(image)).first->second;

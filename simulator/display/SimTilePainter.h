@@ -22,4 +22,5 @@ private:
     static void paintMover(QPainter &p, const QRect &rect, int channel, qint64 animMs);
 
     std::map<std::pair<int, std::pair<int, int>>, QImage> m_scenes;
+    qint64 m_pixels = 0;
 };

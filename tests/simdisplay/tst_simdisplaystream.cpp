@@ -99,29 +99,40 @@ void TestSimDisplayStream::viewersStartWithAnIdrAndEveryUnitEndsWithAud()
 
 void TestSimDisplayStream::inputIsAnsweredAtOnce()
 {
-    // One picture a second: whatever arrives sooner after a press was made for it.
+    // One picture a second: whatever arrives sooner after a command was made for it.
     SimDisplayStream stream(1920, 1080, 1);
     Collector c;
     stream.addViewer(c.sink());
     QTRY_VERIFY_WITH_TIMEOUT(c.count() >= 1, 3000);
     H264TestDecoder decoder;
     const QImage before = decoder.decode(c.at(0).data);
+    std::vector<double> latencies;
+    // Moves to warm up the drawing caches, then right clicks that open and
+    // close the context menu (odd count: it ends open).
+    for (int i = 0; i < 12; ++i) {
+        const size_t seen = c.count();
+        const qint64 sent = c.clock.nsecsElapsed();
+        if (i < 5)
+            stream.apply({RemoteCtrlMove, 0, 810 - i, 300});
+        else
+            stream.apply({RemoteCtrlRightUp, 2, 800, 300});
+        QTRY_VERIFY_WITH_TIMEOUT(c.count() > seen, 2000);
+        if (i >= 5)
+            latencies.push_back((c.at(seen).atNs - sent) / 1e6);
+    }
+    std::sort(latencies.begin(), latencies.end());
+    const SimDisplayStream::Timing t = stream.timing();
+    qInfo("1920x1080, command to its picture's last byte: median %.1f ms, worst %.1f ms "
+          "(per picture: render %.1f ms, encode %.1f ms on average)",
+          latencies[latencies.size() / 2], latencies.back(), t.renderMs, t.encodeMs);
+    QVERIFY(latencies[latencies.size() / 2] < 500);
+    QImage after;
+    for (size_t i = 1; i < c.count(); ++i)
+        after = decoder.decode(c.at(i).data);
     SimUiState state;
-    const SimLayout layout(QSize(1920, 1080), state);
-    const QRect menu = layout.statusButtons.front().rect;
-    const size_t seen = c.count();
-    const qint64 sent = c.clock.nsecsElapsed();
-    stream.apply({RemoteCtrlRightUp, 2, 800, 300}); // opens the context menu
-    QTRY_VERIFY_WITH_TIMEOUT(c.count() > seen, 2000);
-    const Unit answer = c.at(seen);
-    const double latencyMs = (answer.atNs - sent) / 1e6;
-    qInfo("input to its picture's last byte at 1920x1080: %.1f ms", latencyMs);
-    QVERIFY(latencyMs < 500);
-    for (size_t i = 1; i <= seen; ++i)
-        decoder.decode(c.at(i).data);
-    const QImage after = decoder.decode(answer.data);
+    const QRect menuButton = SimLayout(QSize(1920, 1080), state).statusButtons.front().rect;
     QVERIFY(H264TestDecoder::meanDifference(before, after, QRect(820, 320, 200, 200)) > 10);
-    QVERIFY(H264TestDecoder::meanDifference(before, after, menu) < 3);
+    QVERIFY(H264TestDecoder::meanDifference(before, after, menuButton) < 3);
 }
 
 void TestSimDisplayStream::resolutionChangeRestartsAtTheNewSize()
