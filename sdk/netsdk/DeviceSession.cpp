@@ -13,6 +13,10 @@
 
 namespace netsdk {
 
+namespace {
+constexpr std::size_t kMaxOrphans = 32;
+} // namespace
+
 DeviceSession::DeviceSession(int handle, std::uint32_t sessionId, TcpSocket &&socket,
                              FrameBuffer &&buffer, tvsdk::DisconnectCallback onDisconnect,
                              void *user)
@@ -91,6 +95,12 @@ void DeviceSession::setTiming(int keepAliveSec, int deadSec)
 void DeviceSession::addStream(const std::shared_ptr<RealPlayStream> &stream)
 {
     std::lock_guard<std::mutex> lock(m_streamsMutex);
+    // No callback is set on a new stream: deliver() only keeps the blocks.
+    for (Orphan &o : m_orphans) {
+        if (o.streamId == stream->streamId())
+            stream->deliver(o.kind, o.data.data(), o.data.size());
+    }
+    m_orphans.clear();
     m_streams[stream->streamId()] = stream;
 }
 
@@ -163,8 +173,13 @@ bool DeviceSession::dispatch(tvwire::Frame &frame, std::string &why)
         {
             std::lock_guard<std::mutex> lock(m_streamsMutex);
             auto it = m_streams.find(media.streamId);
-            if (it != m_streams.end())
+            if (it != m_streams.end()) {
                 stream = it->second;
+            } else {
+                if (m_orphans.size() >= kMaxOrphans)
+                    m_orphans.erase(m_orphans.begin());
+                m_orphans.push_back(Orphan{media.streamId, media.kind, std::move(media.data)});
+            }
         }
         if (stream)
             stream->deliver(media.kind, media.data.data(), media.data.size());

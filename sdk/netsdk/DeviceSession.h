@@ -78,6 +78,15 @@ private:
     bool m_reported = false;
     std::mutex m_streamsMutex;
     std::map<std::uint32_t, std::shared_ptr<RealPlayStream>> m_streams;
+    // Media that came for a stream before the real-play call registered it
+    // (the recorder starts sending with its answer); bounded.
+    struct Orphan
+    {
+        std::uint32_t streamId;
+        int kind;
+        std::vector<std::uint8_t> data;
+    };
+    std::vector<Orphan> m_orphans;
     Clock::time_point m_lastReceived;
     Clock::time_point m_nextKeepAlive;
 };

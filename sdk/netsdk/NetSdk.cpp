@@ -118,8 +118,12 @@ int NetSdk::login(const char *address, unsigned short port, const char *user, co
     void *cbUser;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (!m_initialised)
-            return error ? (*error = fail(ErrNotInitialised), 0) : (fail(ErrNotInitialised), 0);
+        if (!m_initialised) {
+            if (error)
+                *error = ErrNotInitialised;
+            fail(ErrNotInitialised);
+            return 0;
+        }
         p.waitMs = m_waitMs;
         p.tries = m_tries;
         p.p2pServer = m_p2pServer;
