@@ -217,6 +217,45 @@ private slots:
         api.logout(h);
     }
 
+    // Starts and stops over and over while blocks keep arriving; each stop
+    // must leave its callback finished for good.
+    void stopWhileDataArrives()
+    {
+        const int h = login(sim.port());
+        QVERIFY(h > 0);
+        for (int round = 0; round < 15; ++round) {
+            Counter counter;
+            const int play = startPlay(h, 8, counter);
+            QVERIFY(play > 0);
+            QTRY_VERIFY(counter.calls > 0);
+            QVERIFY(api.stopRealPlay(play, nullptr));
+            counter.removed = true;
+            QVERIFY(!counter.inside);
+            QCOMPARE(counter.lateCalls.load(), 0);
+            QVERIFY(!api.stopRealPlay(play, nullptr)); // the handle is gone
+        }
+        api.logout(h);
+    }
+
+    void commandRoundTripTime()
+    {
+        const int h = login(sim.port());
+        const QByteArray move = "{\n   \"P1\" : \"0\",\n   \"P2\" : \"0x00100010\",\n"
+                                "   \"msg\" : \"0x20006\"\n}\n";
+        QList<qint64> times;
+        for (int i = 0; i < 50; ++i) {
+            QElapsedTimer clock;
+            clock.start();
+            QVERIFY(api.sendJson(h, "OPRemoteCtrl", 4000, -1, move.constData(), move.size(), 1000) >
+                    0);
+            times << clock.nsecsElapsed() / 1000;
+        }
+        std::sort(times.begin(), times.end());
+        qInfo("OPRemoteCtrl round trip: median %lld us, max %lld us", times[25], times.last());
+        QVERIFY(times[25] < 50000);
+        api.logout(h);
+    }
+
     void logoutAndCleanupWithEverythingRunning()
     {
         const int before = threadCount();
