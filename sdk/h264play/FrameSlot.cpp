@@ -2,14 +2,16 @@
 
 #include "SurfaceLink.h"
 
-void FrameSlot::publish(const QImage &image, const TvPlayFrameTimes &times)
+QImage FrameSlot::publish(const QImage &image, const TvPlayFrameTimes &times)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
+    QImage replaced = m_frame.image;
     m_frame.image = image;
     m_frame.times = times;
     ++m_frame.serial;
     if (m_link)
         m_link->requestUpdate();
+    return replaced;
 }
 
 bool FrameSlot::latest(Frame &frame) const

@@ -29,7 +29,9 @@ public:
     };
 
     // Replaces the newest frame and asks the link, if any, to repaint.
-    void publish(const QImage &image, const TvPlayFrameTimes &times);
+    // Returns the picture it replaced, for the decoder to reuse once nobody
+    // paints it any more.
+    QImage publish(const QImage &image, const TvPlayFrameTimes &times);
     bool latest(Frame &frame) const;
     // Reports a frame to the observer the first time it is painted.
     void notePainted(const Frame &frame, std::int64_t paintedNs);

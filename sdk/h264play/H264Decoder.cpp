@@ -97,7 +97,14 @@ void H264Decoder::present(const AVFrame *frame, std::int64_t inputNs, std::int64
                                  nullptr, nullptr, nullptr);
     if (!m_sws)
         return;
-    QImage image(target, QImage::Format_RGB32);
+    // The spare is reused only when no painter holds it any more; the
+    // reference count can only drop while the decoder owns it.
+    QImage image;
+    if (m_spare.size() == target && m_spare.isDetached())
+        image = m_spare;
+    else
+        image = QImage(target, QImage::Format_RGB32);
+    m_spare = QImage();
     if (image.isNull())
         return;
     std::uint8_t *dst[4] = {image.bits(), nullptr, nullptr, nullptr};
@@ -111,5 +118,5 @@ void H264Decoder::present(const AVFrame *frame, std::int64_t inputNs, std::int64
     times.height = frame->height;
     times.outWidth = target.width();
     times.outHeight = target.height();
-    m_slot.publish(image, times);
+    m_spare = m_slot.publish(image, times);
 }

@@ -7,6 +7,8 @@
 // threading and low-delay output, so a picture comes out of decode() as
 // soon as the access unit that holds it is complete.
 
+#include <QImage>
+
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -49,6 +51,7 @@ private:
     AVFrame *m_frame = nullptr;
     SwsContext *m_sws = nullptr;
     std::vector<std::uint8_t> m_input; // padded copy the parser may overread
+    QImage m_spare;                    // the picture painted before the newest
     std::atomic<std::int64_t> m_framesDecoded{0};
     std::atomic<int> m_width{0}, m_height{0};
 };

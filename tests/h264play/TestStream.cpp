@@ -8,6 +8,7 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavutil/log.h>
 #include <libswscale/swscale.h>
 }
 
@@ -93,6 +94,11 @@ QVector<int> TestStream::delimiters(const QByteArray &stream)
     for (int i = stream.indexOf(code); i >= 0; i = stream.indexOf(code, i + 1))
         at.append(i);
     return at;
+}
+
+void TestStream::quietDecoderLog()
+{
+    av_log_set_level(AV_LOG_QUIET);
 }
 
 QByteArray TestStream::delimiter()

@@ -45,6 +45,7 @@ private slots:
     void followsAResolutionChange();
     void boundsTheBufferUnderAStalledDecoder();
     void refusesWhatIsNotOpen();
+    void survivesTheFrameGoingFirst();
 
 private:
     PlaySdk m_sdk;
@@ -54,6 +55,7 @@ void TestH264PlayRobust::initTestCase()
 {
     QString error;
     QVERIFY2(m_sdk.load(error), qPrintable(error));
+    TestStream::quietDecoderLog();
 }
 
 // Noise before the stream, then access units cut short: whatever the
@@ -171,6 +173,21 @@ void TestH264PlayRobust::refusesWhatIsNotOpen()
     // A released port opens again.
     QVERIFY(m_sdk.open(0, &header, 1, 0) != 0);
     m_sdk.finish();
+}
+
+// A client may destroy its frame before stopping the stream.
+void TestH264PlayRobust::survivesTheFrameGoingFirst()
+{
+    const QByteArray stream = TestStream::encode("testsrc2=size=1280x1024:rate=25", 6, 0);
+    auto *frame = new TestFrame(QSize(320, 256));
+    QVERIFY(frame->showAndWait());
+    QVERIFY(m_sdk.start(frame));
+    m_sdk.feed(stream.left(stream.size() / 2));
+    QTRY_VERIFY(m_sdk.stats().framesPainted > 0);
+    delete frame;
+    m_sdk.feed(stream.mid(stream.size() / 2) + TestStream::delimiter());
+    QTRY_COMPARE(qint64(m_sdk.stats().framesDecoded), qint64(6));
+    QCOMPARE(m_sdk.stop(0), 1);
 }
 
 QTEST_MAIN(TestH264PlayRobust)

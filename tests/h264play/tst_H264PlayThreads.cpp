@@ -30,6 +30,7 @@ void TestH264PlayThreads::initTestCase()
 {
     QString error;
     QVERIFY2(m_sdk.load(error), qPrintable(error));
+    TestStream::quietDecoderLog();
     m_stream = TestStream::encode("testsrc2=size=1280x1024:rate=25", 10, 0, "aud=1", 5);
     QVERIFY(!m_stream.isEmpty());
 }
