@@ -136,10 +136,15 @@ void DeviceSession::stop(bool sayGoodbye)
 void DeviceSession::lost(const std::string &why)
 {
     m_replies.failAll();
-    std::lock_guard<std::mutex> lock(m_reportMutex);
-    if (m_reported)
-        return;
-    m_reported = true;
+    {
+        std::lock_guard<std::mutex> lock(m_reportMutex);
+        if (m_reported)
+            return;
+        m_reported = true;
+    }
+    // Not under the lock: the callback may log out (stop()) from here.
+    // stop() on any other thread joins this thread, so it returns only
+    // after the callback has.
     NetSdk::instance().trace("login " + std::to_string(m_handle) + " lost: " + why);
     if (m_onDisconnect)
         m_onDisconnect(m_handle, nullptr, 0, m_user);

@@ -74,7 +74,7 @@ private:
     std::atomic<int> m_deadSec;
     std::atomic<bool> m_stopping{false};
     std::atomic<bool> m_timingChanged{false};
-    std::mutex m_reportMutex; // orders the disconnect report against stop()
+    std::mutex m_reportMutex; // guards m_reported: one report, none after stop()
     bool m_reported = false;
     std::mutex m_streamsMutex;
     std::map<std::uint32_t, std::shared_ptr<RealPlayStream>> m_streams;

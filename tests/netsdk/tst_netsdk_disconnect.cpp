@@ -4,9 +4,12 @@
 #include "NetSdkLoader.h"
 #include "SimProcess.h"
 
+#include <QDir>
 #include <QMutex>
 #include <QThread>
 #include <QtTest>
+
+#include <atomic>
 
 namespace {
 
@@ -19,6 +22,7 @@ struct Reports
     QList<void *> users;
     int onMainThread = 0;
     bool logoutInside = false;
+    std::atomic<int> logoutResult{-1};
 };
 Reports reports;
 Qt::HANDLE mainThread;
@@ -35,7 +39,12 @@ void TV_SDK_CALL onDisconnect(int handle, char *, int, void *user)
         logout = reports.logoutInside;
     }
     if (logout)
-        api.logout(handle); // from the SDK's own thread
+        reports.logoutResult = api.logout(handle); // from the SDK's own thread
+}
+
+int threadCount()
+{
+    return QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
 }
 
 int count()
@@ -55,7 +64,10 @@ class TestNetSdkDisconnect : public QObject
     {
         unsigned char record[tvsdk::DeviceInfo::kSize] = {};
         int error = 0;
-        return api.login("127.0.0.1", port, "admin", "", record, &error, 0);
+        const int h = api.login("127.0.0.1", port, "admin", "", record, &error, 0);
+        if (h <= 0)
+            qWarning("login failed with %d", error);
+        return h;
     }
 
     void expectOneReportFor(int handle)
@@ -115,6 +127,7 @@ private slots:
     {
         SimProcess sim;
         QVERIFY(sim.start());
+        const int before = threadCount();
         const int h = login(sim.port());
         QVERIFY(h > 0);
         {
@@ -123,7 +136,12 @@ private slots:
         }
         sim.kill();
         expectOneReportFor(h);
-        QVERIFY(!api.logout(h)); // the callback already logged out
+        QTRY_COMPARE(reports.logoutResult.load(), 1); // and did not lock itself up
+        QVERIFY(!api.logout(h));                      // already logged out
+        // clean-up joins that thread too, and the SDK is usable again
+        QVERIFY(api.cleanup());
+        QCOMPARE(threadCount(), before);
+        QVERIFY(api.init(onDisconnect, &userTag));
     }
 
     void ownLogoutIsNotReported()
