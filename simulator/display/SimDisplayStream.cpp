@@ -21,9 +21,17 @@ double msSince(Clock::time_point t)
 
 SimDisplayStream::SimDisplayStream(int width, int height, int fps)
     : m_fps(std::clamp(fps, 1, 120)), m_width(sanitized(width, height).width()),
-      m_height(sanitized(width, height).height())
+      m_height(sanitized(width, height).height()),
+      m_utcOffset(QDateTime::currentDateTime().offsetFromUtc())
 {
     m_thread = std::thread([this] { run(); });
+}
+
+QDateTime SimDisplayStream::displayClock() const
+{
+    // Local time without the time-zone machinery on this thread: that reads
+    // process-wide state that other threads may be changing.
+    return QDateTime::currentDateTimeUtc().addSecs(m_utcOffset).toOffsetFromUtc(0);
 }
 
 SimDisplayStream::~SimDisplayStream()
@@ -76,7 +84,14 @@ void SimDisplayStream::apply(const RemoteCtrlEvent &event)
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_work.events.push_back(event);
+        std::deque<RemoteCtrlEvent> &queue = m_work.events;
+        // A move only places the pointer, so a newer one replaces a queued
+        // one: a flood of moves never piles up while a picture is made.
+        if (event.msgType == RemoteCtrlMove && !queue.empty() &&
+            queue.back().msgType == RemoteCtrlMove)
+            queue.back() = event;
+        else if (queue.size() < kMaxQueuedEvents)
+            queue.push_back(event);
     }
     m_wake.notify_all();
 }
@@ -146,7 +161,7 @@ void SimDisplayStream::produce(SimScreen &screen, QImage &image,
                                std::unique_ptr<H264Encoder> &encoder, bool forceIdr, int64_t ms)
 {
     const Clock::time_point t0 = Clock::now();
-    screen.render(image, QDateTime::currentDateTime(), ms);
+    screen.render(image, displayClock(), ms);
     const double renderMs = msSince(t0);
     if (!encoder) {
         encoder =

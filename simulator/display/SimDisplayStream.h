@@ -15,6 +15,7 @@
 
 #include "RemoteCtrlEvent.h"
 
+#include <QDateTime>
 #include <QImage>
 #include <QSize>
 
@@ -52,7 +53,9 @@ public:
     SimDisplayStream(const SimDisplayStream &) = delete;
     SimDisplayStream &operator=(const SimDisplayStream &) = delete;
 
-    // The viewer's first data is an IDR frame with SPS and PPS.
+    // The viewer's first data is an IDR frame with SPS and PPS. Whatever the
+    // sink refers to must stay valid until removeViewer() returns or the
+    // stream is destroyed.
     int addViewer(Sink sink);
     // Once it returns, that sink is never called again. It waits for a sink
     // call in progress, so do not call it while holding a lock a sink takes
@@ -67,6 +70,10 @@ public:
     Timing timing() const;
 
 private:
+    // Far more than a client sends during one picture; beyond it commands
+    // are dropped rather than held without bound.
+    static constexpr size_t kMaxQueuedEvents = 1024;
+
     struct Viewer
     {
         int id;
@@ -82,6 +89,7 @@ private:
     };
 
     static QSize sanitized(int width, int height);
+    QDateTime displayClock() const;
     void run();
     bool hasViewers();
     void produce(SimScreen &screen, QImage &image, std::unique_ptr<H264Encoder> &encoder,
@@ -92,6 +100,7 @@ private:
     const int m_fps;
     std::atomic<int> m_width;
     std::atomic<int> m_height;
+    const int m_utcOffset; // seconds, taken when the stream is made
 
     std::mutex m_mutex; // guards m_work and m_stop
     std::condition_variable m_wake;
