@@ -58,7 +58,7 @@ void RecorderSession::onReadyRead()
     m_channel.readAvailable();
     tvwire::Frame frame;
     QString error;
-    int r;
+    int r = 0;
     while (m_socket && !m_hung && (r = m_channel.next(frame, error)) == 1)
         handle(frame);
     if (m_socket && !m_hung && r < 0) {

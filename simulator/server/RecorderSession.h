@@ -3,15 +3,17 @@
 // then requests until logout, a fault or the peer leaves.
 //
 // Threads: lives on the main thread. The display stream's sink runs on the
-// stream's thread and only posts the encoded media frame to this object;
-// the destructor removes the viewer first, so no post can follow it.
+// stream's thread: it only appends the framed access unit to m_media (under
+// m_mediaMutex) and, when that queue was empty, posts drainMedia() here.
+// The destructor removes the viewer first, so no post can follow it.
 
 #include "Messages.h"
 #include "WireChannel.h"
 
 #include <QObject>
-#include <QPointer>
 
+#include <deque>
+#include <mutex>
 #include <vector>
 
 class QTcpSocket;
@@ -35,7 +37,9 @@ private:
     void handleJson(const tvwire::Frame &frame);
     void reply(const tvwire::Frame &request, std::uint16_t type,
                const std::vector<std::uint8_t> &body);
-    void writeMedia(const QByteArray &bytes, bool keyFrame);
+    void queueMedia(const std::uint8_t *data, std::size_t size, bool keyFrame);
+    Q_INVOKABLE void drainMedia();
+    void writeMedia(const std::vector<std::uint8_t> &bytes, bool keyFrame);
     void stopViewer();
     void startFaultTimers();
     void close(const QString &why);
@@ -52,4 +56,12 @@ private:
     quint32 m_streamId = 0;
     bool m_waitForKey = false;
     quint64 m_mediaSent = 0;
+    struct Unit
+    {
+        std::vector<std::uint8_t> bytes;
+        bool keyFrame;
+    };
+    std::mutex m_mediaMutex;
+    std::deque<Unit> m_media; // filled on the stream's thread, drained here
+    quint32 m_mediaSession = 0, m_mediaStream = 0;
 };

@@ -13,6 +13,7 @@
 
 namespace {
 constexpr qint64 kMaxQueuedMedia = 8 * 1024 * 1024;
+constexpr std::size_t kMaxQueuedUnits = 64;
 } // namespace
 
 void RecorderSession::handleRealPlay(const tvwire::Frame &frame)
@@ -30,26 +31,50 @@ void RecorderSession::handleRealPlay(const tvwire::Frame &frame)
     m_streamId = frame.sequence ^ m_sessionId;
     answer.streamId = m_streamId;
     reply(frame, tvwire::MsgRealPlayReply, tvwire::encodeBody(answer));
-    const quint32 session = m_sessionId, stream = m_streamId;
-    m_viewer = m_server->display().addViewer(
-        [this, session, stream](const std::uint8_t *data, std::size_t size, bool key) {
-            const std::size_t body = tvwire::kMediaPrefixSize + size;
-            if (body > tvwire::kMaxMediaBody)
-                return;
-            QByteArray bytes(int(tvwire::kHeaderSize + body), Qt::Uninitialized);
-            auto *out = reinterpret_cast<std::uint8_t *>(bytes.data());
-            tvwire::ProtocolEncoder::writeHeader(tvwire::MsgMedia, session, 0, std::uint32_t(body),
-                                                 out);
-            tvwire::writeMediaPrefix(stream, key ? tvwire::MediaVideoKey : tvwire::MediaVideo,
-                                     std::uint32_t(size), out + tvwire::kHeaderSize);
-            std::memcpy(out + tvwire::kHeaderSize + tvwire::kMediaPrefixSize, data, size);
-            QMetaObject::invokeMethod(
-                this, [this, bytes, key] { writeMedia(bytes, key); }, Qt::QueuedConnection);
-        });
-    log(QString("real play on channel %1 started, stream %2").arg(request.channel).arg(stream));
+    m_mediaSession = m_sessionId;
+    m_mediaStream = m_streamId;
+    m_viewer = m_server->display().addViewer([this](const std::uint8_t *data, std::size_t size,
+                                                    bool key) { queueMedia(data, size, key); });
+    log(QString("real play on channel %1 started, stream %2").arg(request.channel).arg(m_streamId));
 }
 
-void RecorderSession::writeMedia(const QByteArray &bytes, bool keyFrame)
+// On the stream's thread: frame the unit and hand it to the main thread.
+void RecorderSession::queueMedia(const std::uint8_t *data, std::size_t size, bool key)
+{
+    const std::size_t body = tvwire::kMediaPrefixSize + size;
+    if (body > tvwire::kMaxMediaBody)
+        return;
+    std::vector<std::uint8_t> bytes(tvwire::kHeaderSize + body);
+    tvwire::ProtocolEncoder::writeHeader(tvwire::MsgMedia, m_mediaSession, 0, std::uint32_t(body),
+                                         bytes.data());
+    tvwire::writeMediaPrefix(m_mediaStream, key ? tvwire::MediaVideoKey : tvwire::MediaVideo,
+                             std::uint32_t(size), bytes.data() + tvwire::kHeaderSize);
+    std::memcpy(bytes.data() + tvwire::kHeaderSize + tvwire::kMediaPrefixSize, data, size);
+    bool wasEmpty;
+    {
+        std::lock_guard<std::mutex> lock(m_mediaMutex);
+        // The main thread is stuck: keep only the newest keyframe onwards.
+        if (key || m_media.size() >= kMaxQueuedUnits)
+            m_media.clear();
+        wasEmpty = m_media.empty();
+        m_media.push_back(Unit{std::move(bytes), key});
+    }
+    if (wasEmpty)
+        QMetaObject::invokeMethod(this, "drainMedia", Qt::QueuedConnection);
+}
+
+void RecorderSession::drainMedia()
+{
+    std::deque<Unit> units;
+    {
+        std::lock_guard<std::mutex> lock(m_mediaMutex);
+        units.swap(m_media);
+    }
+    for (const Unit &u : units)
+        writeMedia(u.bytes, u.keyFrame);
+}
+
+void RecorderSession::writeMedia(const std::vector<std::uint8_t> &bytes, bool keyFrame)
 {
     if (!m_socket || m_hung || !m_viewer)
         return;
@@ -61,7 +86,7 @@ void RecorderSession::writeMedia(const QByteArray &bytes, bool keyFrame)
         m_waitForKey = true;
         return;
     }
-    m_socket->write(bytes);
+    m_socket->write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size()));
     m_socket->flush();
     ++m_mediaSent;
 }
