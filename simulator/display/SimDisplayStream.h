@@ -11,7 +11,11 @@
 // counted from the last picture sent. Nothing is drawn or encoded while
 // there are no viewers.
 //
-// Sizes are made even and kept within 16..4096 pixels, as the encoder needs.
+// Queued moves are merged (only the newest position matters), so input never
+// piles up behind a slow picture.
+//
+// Sizes are made even and kept within 16..4096 pixels, as the encoder needs;
+// fps is kept within 1..120.
 
 #include "RemoteCtrlEvent.h"
 
