@@ -51,6 +51,7 @@ public:
 
 private:
     bool open(int fps);
+    void convert(const QImage &image);
 
     int m_width;
     int m_height;
@@ -59,6 +60,7 @@ private:
     AVCodecContext *m_ctx = nullptr;
     AVFrame *m_frame = nullptr;
     AVPacket *m_packet = nullptr;
-    SwsContext *m_sws = nullptr;
+    SwsContext *m_sws[2] = {nullptr, nullptr}; // upper and lower band
+    int m_bandSplit = 0;
     std::string m_error;
 };
