@@ -7,15 +7,21 @@
 #include "SimLog.h"
 #include "WireFormat.h"
 
+#include <QSocketNotifier>
 #include <QTcpSocket>
 #include <QTimer>
 
 #include <cstring>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 RecorderSession::RecorderSession(QTcpSocket *socket, RecorderServer *server, int number)
     : QObject(server), m_socket(socket), m_server(server), m_channel(socket), m_number(number)
 {
     socket->setParent(this);
+    m_mediaWake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    m_mediaNotifier = new QSocketNotifier(m_mediaWake, QSocketNotifier::Read, this);
+    connect(m_mediaNotifier, &QSocketNotifier::activated, this, &RecorderSession::drainMedia);
     connect(socket, &QTcpSocket::readyRead, this, &RecorderSession::onReadyRead);
     connect(socket, &QTcpSocket::disconnected, this, [this] { close("peer left"); });
     log("connection from " + socket->peerAddress().toString() + ":" +
@@ -27,6 +33,9 @@ RecorderSession::RecorderSession(QTcpSocket *socket, RecorderServer *server, int
 RecorderSession::~RecorderSession()
 {
     stopViewer();
+    delete m_mediaNotifier;
+    if (m_mediaWake >= 0)
+        ::close(m_mediaWake);
 }
 
 void RecorderSession::log(const QString &line) const

@@ -4,7 +4,8 @@
 //
 // Threads: lives on the main thread. The display stream's sink runs on the
 // stream's thread: it only appends the framed access unit to m_media (under
-// m_mediaMutex) and, when that queue was empty, posts drainMedia() here.
+// m_mediaMutex) and, when that queue was empty, wakes m_mediaWake, whose
+// notifier drains the queue here. Nothing of Qt crosses the threads.
 // The destructor removes the viewer first, so no post can follow it.
 
 #include "Messages.h"
@@ -16,6 +17,7 @@
 #include <mutex>
 #include <vector>
 
+class QSocketNotifier;
 class QTcpSocket;
 class RecorderServer;
 
@@ -38,7 +40,7 @@ private:
     void reply(const tvwire::Frame &request, std::uint16_t type,
                const std::vector<std::uint8_t> &body);
     void queueMedia(const std::uint8_t *data, std::size_t size, bool keyFrame);
-    Q_INVOKABLE void drainMedia();
+    void drainMedia();
     void writeMedia(const std::vector<std::uint8_t> &bytes, bool keyFrame);
     void stopViewer();
     void startFaultTimers();
@@ -64,4 +66,6 @@ private:
     std::mutex m_mediaMutex;
     std::deque<Unit> m_media; // filled on the stream's thread, drained here
     quint32 m_mediaSession = 0, m_mediaStream = 0;
+    int m_mediaWake = -1; // eventfd
+    QSocketNotifier *m_mediaNotifier = nullptr;
 };

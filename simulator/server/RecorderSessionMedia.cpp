@@ -10,6 +10,7 @@
 #include <QTcpSocket>
 
 #include <cstring>
+#include <unistd.h>
 
 namespace {
 constexpr qint64 kMaxQueuedMedia = 8 * 1024 * 1024;
@@ -59,12 +60,18 @@ void RecorderSession::queueMedia(const std::uint8_t *data, std::size_t size, boo
         wasEmpty = m_media.empty();
         m_media.push_back(Unit{std::move(bytes), key});
     }
-    if (wasEmpty)
-        QMetaObject::invokeMethod(this, "drainMedia", Qt::QueuedConnection);
+    const std::uint64_t one = 1;
+    if (wasEmpty && ::write(m_mediaWake, &one, sizeof one) < 0) {
+        // the counter is saturated: the main thread is awake anyway
+    }
 }
 
 void RecorderSession::drainMedia()
 {
+    std::uint64_t count = 0;
+    if (::read(m_mediaWake, &count, sizeof count) < 0) {
+        // nothing was pending
+    }
     std::deque<Unit> units;
     {
         std::lock_guard<std::mutex> lock(m_mediaMutex);

@@ -5,9 +5,9 @@
 #include "SimProcess.h"
 
 #include <QDir>
-#include <QMutex>
 #include <QThread>
 #include <QtTest>
+#include <mutex>
 
 #include <atomic>
 
@@ -17,7 +17,7 @@ SdkApi api;
 
 struct Reports
 {
-    QMutex mutex;
+    std::mutex mutex;
     QList<int> handles;
     QList<void *> users;
     int onMainThread = 0;
@@ -31,7 +31,7 @@ void TV_SDK_CALL onDisconnect(int handle, char *, int, void *user)
 {
     bool logout;
     {
-        QMutexLocker lock(&reports.mutex);
+        std::lock_guard<std::mutex> lock(reports.mutex);
         reports.handles << handle;
         reports.users << user;
         if (QThread::currentThreadId() == mainThread)
@@ -49,7 +49,7 @@ int threadCount()
 
 int count()
 {
-    QMutexLocker lock(&reports.mutex);
+    std::lock_guard<std::mutex> lock(reports.mutex);
     return reports.handles.size();
 }
 
@@ -74,7 +74,7 @@ class TestNetSdkDisconnect : public QObject
     {
         QTRY_COMPARE_WITH_TIMEOUT(count(), 1, 8000);
         QTest::qWait(300); // and no second one
-        QMutexLocker lock(&reports.mutex);
+        std::lock_guard<std::mutex> lock(reports.mutex);
         QCOMPARE(reports.handles, QList<int>{handle});
         QCOMPARE(reports.users.first(), static_cast<void *>(&userTag));
         QCOMPARE(reports.onMainThread, 0);
@@ -91,7 +91,7 @@ private slots:
 
     void init()
     {
-        QMutexLocker lock(&reports.mutex);
+        std::lock_guard<std::mutex> lock(reports.mutex);
         reports.handles.clear();
         reports.users.clear();
         reports.onMainThread = 0;
@@ -131,7 +131,7 @@ private slots:
         const int h = login(sim.port());
         QVERIFY(h > 0);
         {
-            QMutexLocker lock(&reports.mutex);
+            std::lock_guard<std::mutex> lock(reports.mutex);
             reports.logoutInside = true;
         }
         sim.kill();
