@@ -23,6 +23,7 @@ struct Counter
     std::atomic<bool> removed{false};
     std::atomic<int> lateCalls{0};
     std::atomic<int> slowMs{0};
+    std::atomic<qint64> firstAtNs{0};
 };
 
 int TV_SDK_CALL onData(int, int type, unsigned char *data, int length, void *user)
@@ -31,8 +32,12 @@ int TV_SDK_CALL onData(int, int type, unsigned char *data, int length, void *use
     if (c->removed)
         ++c->lateCalls;
     c->inside = true;
-    if (c->calls++ == 0)
+    if (c->calls++ == 0) {
         c->firstType = type;
+        c->firstAtNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                           std::chrono::steady_clock::now().time_since_epoch())
+                           .count();
+    }
     if (length < 4 || data[0] != 0 || data[1] != 0 || data[2] != 0 || data[3] != 1)
         c->annexB = false;
     if (c->slowMs)
@@ -173,9 +178,14 @@ private slots:
         const int h = login(sim.port());
         Counter counter;
         QCOMPARE(startPlay(h, 7, counter), 0); // not the display channel (4 + 4)
+        const qint64 startNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                   std::chrono::steady_clock::now().time_since_epoch())
+                                   .count();
         const int play = startPlay(h, 8, counter);
         QVERIFY(play > 0);
         QTRY_VERIFY(counter.calls >= 5);
+        qInfo("first block %lld ms after the real-play call",
+              (counter.firstAtNs - startNs) / 1000000);
         QCOMPARE(counter.firstType.load(), 2); // the stream starts with a key unit
         QVERIFY(counter.annexB);
         QVERIFY(api.delRealDataCallback(play, onData, &counter));
