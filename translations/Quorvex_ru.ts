@@ -25,7 +25,7 @@
     </message>
     <message>
         <source>UserName</source>
-        <translation>Пользователь</translation>
+        <translation>Логин</translation>
     </message>
     <message>
         <source>Password</source>
@@ -33,7 +33,7 @@
     </message>
     <message>
         <source>Save information</source>
-        <translation>Сохранить данные</translation>
+        <translation>Запомнить</translation>
     </message>
     <message>
         <source>Auto Login</source>

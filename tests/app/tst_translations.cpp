@@ -23,7 +23,7 @@ void TestTranslations::translates_data()
     QTest::addColumn<QString>("expected");
     const QList<QStringList> rows{
         {"Russian", "CLoginDlg", "Login Fail", "Ошибка входа"},
-        {"Russian", "CLoginDlg", "Save information", "Сохранить данные"},
+        {"Russian", "CLoginDlg", "Save information", "Запомнить"},
         {"Russian", "CTitleWidget", "Do you want to logout?", "Выйти из системы?"},
         {"Russian", "CTelvane", "Device Disconnect", "Устройство отключено"},
         {"Portugues(Br)", "CLoginDlg", "Password Error", "Senha incorreta"},
