@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# ./run fuzz SECONDS: builds the libFuzzer targets with clang (address and
+# undefined-behaviour sanitizers, coverage everywhere) in build-fuzz and runs
+# each for SECONDS, TV_FUZZ_JOBS (default 2) at a time. Corpora grow in
+# build-fuzz/corpus (seeded from tests/fuzz/corpus); findings land in
+# build-fuzz/artifacts; build-fuzz/fuzz-summary.txt gets the runs per target.
+# Exits non-zero when any target finds something.
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+SECONDS_EACH="${1:-60}"
+shift || true
+TARGETS=("$@")
+[ ${#TARGETS[@]} -gt 0 ] || TARGETS=(fuzz_protocol fuzz_h264play fuzz_ipaddr fuzz_config)
+DIR="${TV_FUZZ_DIR:-$ROOT/build-fuzz}"
+JOBS="${TV_FUZZ_JOBS:-2}"
+
+say() { printf '\033[1m[fuzz]\033[0m %s\n' "$*"; }
+die() { printf '\033[1;31m[fuzz]\033[0m %s\n' "$*" >&2; exit 1; }
+
+command -v clang++ >/dev/null || die "clang++ is needed (Debian package clang)"
+SAN="-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
+if [ ! -f "$DIR/CMakeCache.txt" ]; then
+    say "configuring $DIR"
+    CC=clang CXX=clang++ cmake -S "$ROOT" -B "$DIR" -DTV_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_C_FLAGS="$SAN" -DCMAKE_CXX_FLAGS="$SAN" \
+        -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
+        -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
+fi
+say "building the fuzz targets"
+cmake --build "$DIR" --target "${TARGETS[@]}" H264Play -j "${TV_JOBS:-$(nproc)}" >/dev/null \
+    || die "fuzz build failed in $DIR"
+
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
+export LSAN_OPTIONS="suppressions=$ROOT/tests/fuzz/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+
+run_one() {
+    local t="$1" corpus="$DIR/corpus/$1" art="$DIR/artifacts/$1/" log="$DIR/logs/$1.log"
+    mkdir -p "$corpus" "$art" "$DIR/logs"
+    cp -n "$ROOT/tests/fuzz/corpus/${t#fuzz_}/"* "$corpus/" 2>/dev/null || true
+    (cd "$DIR" && "./$t" -max_total_time="$SECONDS_EACH" -timeout=60 -rss_limit_mb=4096 \
+        -print_final_stats=1 -artifact_prefix="$art" "$corpus" >"$log" 2>&1)
+}
+
+say "running ${TARGETS[*]} for ${SECONDS_EACH}s each, $JOBS at a time"
+declare -A PIDS=()
+for t in "${TARGETS[@]}"; do
+    while [ "$(jobs -rp | wc -l)" -ge "$JOBS" ]; do sleep 1; done
+    run_one "$t" & PIDS[$t]=$!
+done
+status=0
+summary="$DIR/fuzz-summary.txt"
+: >"$summary"
+for t in "${TARGETS[@]}"; do
+    rc=0; wait "${PIDS[$t]}" || rc=$?
+    runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$DIR/logs/$t.log" | grep -o '[0-9]*$' || echo "?")
+    cov=$(grep -o 'cov: [0-9]*' "$DIR/logs/$t.log" | tail -1 || true)
+    if [ "$rc" -eq 0 ]; then verdict=clean; else verdict="FINDING (rc $rc, see $DIR/logs/$t.log)"; status=1; fi
+    line="$t: ${SECONDS_EACH}s, ${runs} executions, ${cov:-cov ?}, corpus $(ls "$DIR/corpus/$t" | wc -l) files: $verdict"
+    echo "$line" | tee -a "$summary"
+done
+exit $status
