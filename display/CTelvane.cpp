@@ -10,11 +10,11 @@
 #include "RemoteCtrlCommand.h"
 #include "SdkApi.h"
 #include "SdkInitializer.h"
+#include "WindowBorder.h"
 #include "WindowCentring.h"
 
 #include <QApplication>
 #include <QIcon>
-#include <QPainter>
 #include <QPropertyAnimation>
 #include <QTimerEvent>
 #include <array>
@@ -28,7 +28,6 @@ constexpr int kMinimumHeight = 600;
 constexpr int kFadeMs = 1000;
 constexpr int kMoveTimerMs = 40;
 const char *const kBlack = "background-color:rgb(0, 0, 0)";
-const QColor kBorder(203, 203, 203);
 } // namespace
 
 CTelvane::CTelvane(QWidget *parent, Qt::WindowFlags flags) : QWidget(parent, flags)
@@ -142,15 +141,7 @@ void CTelvane::showNotice(const QString &text)
 
 void CTelvane::paintEvent(QPaintEvent *event)
 {
-    QPainter painter(this);
-    painter.setBrush(Qt::transparent);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setPen(QPen(kBorder, 1, Qt::SolidLine, Qt::RoundCap, Qt::BevelJoin));
-    const int w = width(), h = height();
-    painter.drawLine(0, 0, w - 1, 0);
-    painter.drawLine(0, 0, 0, h - 1);
-    painter.drawLine(w - 1, 0, w - 1, h - 1);
-    painter.drawLine(0, h - 1, w - 1, h - 1);
+    WindowBorder::paint(this);
     QWidget::paintEvent(event);
 }
 
@@ -162,10 +153,15 @@ void CTelvane::stopSequence()
     // is being torn down.
     sdkApi().delRealDataCallback(m_nRealPlayHandle, &CTelvane::realDataCallback, this);
     sdkApi().stopRealPlay(m_nRealPlayHandle, nullptr);
+    releaseDecoder();
+    m_nRealPlayHandle = -1;
+}
+
+void CTelvane::releaseDecoder()
+{
     sdkApi().playStop(m_nPlayPort);
     sdkApi().playCloseStream(m_nPlayPort);
     sdkApi().playFreePort(m_nPlayPort);
-    m_nRealPlayHandle = -1;
 }
 
 int CTelvane::startRealPlay()
@@ -188,9 +184,7 @@ int CTelvane::startRealPlay()
         return m_nRealPlayHandle;
     }
     const int nError = sdkApi().getLastError();
-    sdkApi().playStop(m_nPlayPort);
-    sdkApi().playCloseStream(m_nPlayPort);
-    sdkApi().playFreePort(m_nPlayPort);
+    releaseDecoder();
     showNotice(QStringLiteral("%1 nRet = %2").arg(tr("Start RealPlay Fail")).arg(nError));
     // Called before the event loop runs: a direct exit() would be lost.
     QMetaObject::invokeMethod(this, "onExit", Qt::QueuedConnection);

@@ -56,6 +56,7 @@ protected:
 
 private:
     void stopSequence();
+    void releaseDecoder();
     void sendCommand(const std::string &json);
     void showNotice(const QString &text);
     void fadeWindow(qreal from, qreal to);

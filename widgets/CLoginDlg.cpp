@@ -6,6 +6,7 @@
 #include "ConfigKeys.h"
 #include "DeviceLogin.h"
 #include "Relauncher.h"
+#include "WindowBorder.h"
 #include "WindowCentring.h"
 
 #include <QApplication>
@@ -13,7 +14,6 @@
 #include <QIntValidator>
 #include <QKeyEvent>
 #include <QListView>
-#include <QPainter>
 
 using namespace ConfigKeys;
 
@@ -27,7 +27,6 @@ constexpr int kButtonHeight = 30;
 constexpr int kLanguageWidth = 100;
 constexpr int kLanguageHeight = 30;
 constexpr int kLanguageRightOffset = 160;
-const QColor kBorder(203, 203, 203);
 } // namespace
 
 CLoginDlg::CLoginDlg(QWidget *parent) : QDialog(parent)
@@ -239,14 +238,6 @@ void CLoginDlg::keyPressEvent(QKeyEvent *event)
 
 void CLoginDlg::paintEvent(QPaintEvent *event)
 {
-    QPainter painter(this);
-    painter.setBrush(Qt::transparent);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setPen(QPen(kBorder, 1, Qt::SolidLine, Qt::RoundCap, Qt::BevelJoin));
-    const int w = width(), h = height();
-    painter.drawLine(0, 0, w - 1, 0);
-    painter.drawLine(0, 0, 0, h - 1);
-    painter.drawLine(w - 1, 0, w - 1, h - 1);
-    painter.drawLine(0, h - 1, w - 1, h - 1);
+    WindowBorder::paint(this);
     QWidget::paintEvent(event);
 }
