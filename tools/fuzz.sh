@@ -54,8 +54,8 @@ summary="$DIR/fuzz-summary.txt"
 : >"$summary"
 for t in "${TARGETS[@]}"; do
     rc=0; wait "${PIDS[$t]}" || rc=$?
-    runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$DIR/logs/$t.log" | grep -o '[0-9]*$' || echo "?")
-    cov=$(grep -o 'cov: [0-9]*' "$DIR/logs/$t.log" | tail -1 || true)
+    runs=$(grep -ao 'stat::number_of_executed_units: *[0-9]*' "$DIR/logs/$t.log" | head -1 | grep -o '[0-9]*$' || echo "?")
+    cov=$(grep -ao 'cov: [0-9]*' "$DIR/logs/$t.log" | tail -1 || true)
     if [ "$rc" -eq 0 ]; then verdict=clean; else verdict="FINDING (rc $rc, see $DIR/logs/$t.log)"; status=1; fi
     line="$t: ${SECONDS_EACH}s, ${runs} executions, ${cov:-cov ?}, corpus $(ls "$DIR/corpus/$t" | wc -l) files: $verdict"
     echo "$line" | tee -a "$summary"
