@@ -1,0 +1,77 @@
+#include "BenchRunner.h"
+
+#include "ClickToPhoton.h"
+#include "ResultsFile.h"
+
+#include <json/writer.h>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+using Entry = std::pair<std::string, Json::Value>;
+using Run = std::function<bool(const BenchRunner::Settings &, std::vector<Entry> &, QString &)>;
+
+bool clickToPhoton(const BenchRunner::Settings &s, std::vector<Entry> &out, QString &error)
+{
+    const std::pair<QSize, QSize> configurations[] = {
+        {QSize(1920, 1080), QSize(1280, 720)},
+        {QSize(1280, 1024), QSize(1000, 800)},
+    };
+    for (const auto &[resolution, frame] : configurations) {
+        ClickToPhoton::Options options;
+        options.resolution = resolution;
+        options.frame = frame;
+        options.clicks = s.clicks;
+        Json::Value figures;
+        if (!ClickToPhoton::run(options, figures, error))
+            return false;
+        out.emplace_back(QString("click_to_photon_%1x%2")
+                             .arg(resolution.width())
+                             .arg(resolution.height())
+                             .toStdString(),
+                         figures);
+    }
+    return true;
+}
+
+const std::vector<std::pair<QString, Run>> &runs()
+{
+    static const std::vector<std::pair<QString, Run>> table = {
+        {"click-to-photon", clickToPhoton},
+    };
+    return table;
+}
+} // namespace
+
+QStringList BenchRunner::names()
+{
+    QStringList list;
+    for (const auto &r : runs())
+        list << r.first;
+    return list;
+}
+
+bool BenchRunner::run(const QString &name, const Settings &settings, const QString &resultsPath)
+{
+    for (const auto &[runName, runner] : runs()) {
+        if (runName != name)
+            continue;
+        std::fprintf(stderr, "[bench] %s ...\n", qPrintable(name));
+        std::vector<Entry> entries;
+        QString error;
+        const bool ok = runner(settings, entries, error);
+        for (const Entry &e : entries) {
+            ResultsFile::store(resultsPath, e.first, e.second);
+            Json::StreamWriterBuilder writer;
+            std::fprintf(stderr, "[bench] %s: %s\n", e.first.c_str(),
+                         Json::writeString(writer, e.second).c_str());
+        }
+        if (!ok)
+            std::fprintf(stderr, "[bench] %s failed: %s\n", qPrintable(name), qPrintable(error));
+        return ok;
+    }
+    std::fprintf(stderr, "unknown benchmark %s (known: %s)\n", qPrintable(name),
+                 qPrintable(names().join(", ")));
+    return false;
+}

@@ -1,0 +1,19 @@
+#pragma once
+// Maps a benchmark's name to its run and stores what it measured.
+
+#include <QString>
+#include <QStringList>
+
+class BenchRunner
+{
+public:
+    struct Settings
+    {
+        int clicks = 200;
+        int costSeconds = 60;
+        double growthMinutes = 10;
+        int decodeSeconds = 60;
+    };
+    static QStringList names();
+    static bool run(const QString &name, const Settings &settings, const QString &resultsPath);
+};

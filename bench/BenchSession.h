@@ -1,0 +1,79 @@
+#pragma once
+// One live session with the real pieces, as the program runs them: the
+// recorder simulator in its own process, libNetSDK and libH264Play bound by
+// ordinal, a silent login through the login dialog and the main window
+// playing the display into its video frame.
+//
+// Threads: everything here runs on the GUI thread. The play library calls
+// the frame handler on the GUI thread right after it painted a frame, so
+// the handler may read the painted pixels (framePixel) at that moment.
+
+#include "sdk/h264play/H264PlayObserver.h"
+
+#include <QColor>
+#include <QObject>
+#include <QSize>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class BenchSim;
+class CTelvane;
+class CVideoFrame;
+
+class BenchSession : public QObject
+{
+public:
+    struct Options
+    {
+        QSize resolution{1920, 1080};
+        int fps = 25;
+        QSize frame{1280, 720}; // the video frame's size in the window
+        QStringList simOptions;
+    };
+    using FrameHandler = std::function<void(const TvPlayFrameTimes &)>;
+
+    explicit BenchSession(const Options &options);
+    ~BenchSession() override;
+
+    // Binds the SDKs (once per process), starts the simulator, logs in,
+    // starts the stream and waits until frames are painted.
+    bool open(QString &error);
+    CTelvane &window() { return *m_window; }
+    CVideoFrame *video() const { return m_video; }
+    const Options &options() const { return m_options; }
+    qint64 simPid() const;
+    QString tempPath(const QString &name) const { return m_temp.filePath(name); }
+
+    void setFrameHandler(FrameHandler handler) { m_handler = std::move(handler); }
+    bool playStats(TvPlayStats &out) const;
+    // When the library's surface last began to paint (steady clock ns).
+    std::int64_t paintStartNs() const { return m_paintStartNs; }
+    // Mean colour of the painted square of 2r+1 pixels around a point of
+    // the video frame, read from the window's backing store.
+    QColor framePatch(QPoint at, int r) const;
+
+    // Runs the event loop (never a sleep: queued repaints must run).
+    static void wait(int ms);
+    static bool waitFor(const std::function<bool()> &done, int timeoutMs);
+    static std::int64_t nowNs();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    static bool bindOnce(QString &error);
+    static void onFrame(void *user, const TvPlayFrameTimes *times);
+
+    Options m_options;
+    QTemporaryDir m_temp;
+    std::unique_ptr<BenchSim> m_sim;
+    std::unique_ptr<CTelvane> m_window;
+    CVideoFrame *m_video = nullptr;
+    FrameHandler m_handler;
+    std::int64_t m_framesSeen = 0;
+    std::int64_t m_paintStartNs = 0;
+};

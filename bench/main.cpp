@@ -1,0 +1,48 @@
+// telvane-bench NAME [options]: runs one benchmark and stores its figures
+// in the results file; "table" prints the table of the results file.
+#include "BenchRunner.h"
+#include "ResultsFile.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Telvane benchmarks: " + BenchRunner::names().join(", ") +
+                                     ", or table");
+    parser.addHelpOption();
+    parser.addPositionalArgument("name", "benchmark to run, or table");
+    const QCommandLineOption results("results", "results file", "FILE", "bench/results.json");
+    const QCommandLineOption clicks("clicks", "clicks per resolution", "N", "200");
+    const QCommandLineOption costSeconds("cost-seconds", "seconds of the CPU and RSS sample", "S",
+                                         "60");
+    const QCommandLineOption growthMinutes("growth-minutes", "minutes of the memory-growth run",
+                                           "M", "10");
+    const QCommandLineOption decodeSeconds("decode-seconds", "length of the decoded file", "S",
+                                           "60");
+    parser.addOptions({results, clicks, costSeconds, growthMinutes, decodeSeconds});
+    parser.process(app);
+    if (parser.positionalArguments().size() != 1)
+        parser.showHelp(2);
+    const QString name = parser.positionalArguments().first();
+    if (name == "table") {
+        Json::Value root;
+        if (!ResultsFile::load(parser.value(results), root)) {
+            std::fprintf(stderr, "no results in %s\n", qPrintable(parser.value(results)));
+            return 1;
+        }
+        std::fputs(qPrintable(ResultsFile::table(root)), stdout);
+        return 0;
+    }
+    BenchRunner::Settings settings;
+    settings.clicks = parser.value(clicks).toInt();
+    settings.costSeconds = parser.value(costSeconds).toInt();
+    settings.growthMinutes = parser.value(growthMinutes).toDouble();
+    settings.decodeSeconds = parser.value(decodeSeconds).toInt();
+    return BenchRunner::run(name, settings, parser.value(results)) ? 0 : 1;
+}
