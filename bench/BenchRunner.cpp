@@ -1,6 +1,10 @@
 #include "BenchRunner.h"
 
 #include "ClickToPhoton.h"
+#include "ClientPipeline.h"
+#include "DecodeThroughput.h"
+#include "DeskCost.h"
+#include "MoveFlood.h"
 #include "ResultsFile.h"
 
 #include <json/writer.h>
@@ -35,10 +39,36 @@ bool clickToPhoton(const BenchRunner::Settings &s, std::vector<Entry> &out, QStr
     return true;
 }
 
+Run single(const char *key,
+           std::function<bool(const BenchRunner::Settings &, Json::Value &, QString &)> f)
+{
+    return [key, f](const BenchRunner::Settings &s, std::vector<Entry> &out, QString &error) {
+        Json::Value figures;
+        const bool ok = f(s, figures, error);
+        if (ok)
+            out.emplace_back(key, figures);
+        return ok;
+    };
+}
+
 const std::vector<std::pair<QString, Run>> &runs()
 {
     static const std::vector<std::pair<QString, Run>> table = {
         {"click-to-photon", clickToPhoton},
+        {"client-pipeline",
+         single("client_pipeline", [](const auto &, Json::Value &o,
+                                      QString &e) { return ClientPipeline::run(20, o, e); })},
+        {"decode-throughput", single("decode_throughput",
+                                     [](const auto &s, Json::Value &o, QString &e) {
+                                         return DecodeThroughput::run(s.decodeSeconds, s.cacheDir,
+                                                                      o, e);
+                                     })},
+        {"desk-cost", single("desk_cost",
+                             [](const auto &s, Json::Value &o, QString &e) {
+                                 return DeskCost::run(s.costSeconds, s.growthMinutes, o, e);
+                             })},
+        {"move-flood", single("move_flood", [](const auto &, Json::Value &o,
+                                               QString &e) { return MoveFlood::run(10, o, e); })},
     };
     return table;
 }

@@ -13,6 +13,7 @@ public:
         int costSeconds = 60;
         double growthMinutes = 10;
         int decodeSeconds = 60;
+        QString cacheDir; // where the decoded file is kept between runs
     };
     static QStringList names();
     static bool run(const QString &name, const Settings &settings, const QString &resultsPath);

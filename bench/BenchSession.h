@@ -60,12 +60,13 @@ public:
     static void wait(int ms);
     static bool waitFor(const std::function<bool()> &done, int timeoutMs);
     static std::int64_t nowNs();
+    // Binds both SDKs from the application directory, once per process.
+    static bool bindOnce(QString &error);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    static bool bindOnce(QString &error);
     static void onFrame(void *user, const TvPlayFrameTimes *times);
 
     Options m_options;

@@ -5,11 +5,15 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 
 #include <cstdio>
 
 int main(int argc, char *argv[])
 {
+    // Widgets paint without a display; the figures do not depend on one.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QCommandLineParser parser;
@@ -44,5 +48,6 @@ int main(int argc, char *argv[])
     settings.costSeconds = parser.value(costSeconds).toInt();
     settings.growthMinutes = parser.value(growthMinutes).toDouble();
     settings.decodeSeconds = parser.value(decodeSeconds).toInt();
+    settings.cacheDir = QFileInfo(parser.value(results)).absolutePath();
     return BenchRunner::run(name, settings, parser.value(results)) ? 0 : 1;
 }

@@ -1,0 +1,125 @@
+#include "DecodeThroughput.h"
+
+#include "BenchSession.h"
+#include "PlayExtras.h"
+#include "SdkApi.h"
+#include "SdkDefs.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QWidget>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+constexpr int kFps = 25;
+
+bool makeFile(const QString &path, int seconds, QString &error)
+{
+    if (QFileInfo(path).size() > 0)
+        return true;
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                            QString("testsrc2=size=1920x1080:rate=%1").arg(kFps), "-t",
+                            QString::number(seconds), "-c:v", "libx264", "-preset", "veryfast",
+                            "-pix_fmt", "yuv420p", "-f", "h264", path + ".part"});
+    if (!ffmpeg.waitForFinished(600000) || ffmpeg.exitCode() != 0) {
+        error = "ffmpeg could not make the file: " + ffmpeg.readAllStandardError();
+        return false;
+    }
+    return QFile::rename(path + ".part", path);
+}
+
+double ffmpegSeconds(const QString &path, QString &error)
+{
+    QProcess ffmpeg;
+    QElapsedTimer clock;
+    clock.start();
+    ffmpeg.start("ffmpeg", {"-hide_banner", "-loglevel", "error", "-i", path, "-vf",
+                            "scale=1280:720", "-pix_fmt", "bgra", "-f", "null", "-"});
+    if (!ffmpeg.waitForFinished(600000) || ffmpeg.exitCode() != 0) {
+        error = "ffmpeg failed: " + ffmpeg.readAllStandardError();
+        return 0;
+    }
+    return double(clock.nsecsElapsed()) / 1e9;
+}
+
+// Feeds the file from a thread of its own, as the device SDK's data thread
+// would, never more than the stream buffer can hold.
+double oursSeconds(const QByteArray &bytes, int frames, TvPlayStats &stats)
+{
+    QWidget frame;
+    frame.resize(1280, 720);
+    frame.show();
+    unsigned char header[tvsdk::kPlayHeaderLength] = {0};
+    sdkApi().playOpenStream(0, header, tvsdk::kPlayHeaderLength, tvsdk::kPlayStreamBufferSize);
+    sdkApi().playPlay(0, reinterpret_cast<void *>(frame.winId()));
+    BenchSession::wait(200); // the surface takes the frame's size
+    QElapsedTimer clock;
+    clock.start();
+    std::thread feeder([&] {
+        const int chunk = 65536;
+        for (int at = 0; at < bytes.size();) {
+            TvPlayStats s{};
+            PlayExtras::instance().stats(0, s);
+            if (s.bufferedBytes + chunk > s.bufferCapacity / 2) {
+                std::this_thread::sleep_for(std::chrono::microseconds(500));
+                continue;
+            }
+            const int n = qMin(chunk, bytes.size() - at);
+            sdkApi().playInputData(
+                0, reinterpret_cast<unsigned char *>(const_cast<char *>(bytes.data() + at)), n);
+            at += n;
+        }
+    });
+    // The last picture completes only when the decoder knows it ended.
+    BenchSession::waitFor(
+        [&] {
+            PlayExtras::instance().stats(0, stats);
+            return stats.framesDecoded >= frames - 1;
+        },
+        600000);
+    const double seconds = double(clock.nsecsElapsed()) / 1e9;
+    feeder.join();
+    PlayExtras::instance().stats(0, stats);
+    sdkApi().playStop(0);
+    sdkApi().playCloseStream(0);
+    sdkApi().playFreePort(0);
+    return seconds;
+}
+} // namespace
+
+bool DecodeThroughput::run(int seconds, const QString &cacheDir, Json::Value &out, QString &error)
+{
+    if (!BenchSession::bindOnce(error))
+        return false;
+    const QString path = QString("%1/peer-1920x1080-%2s.h264").arg(cacheDir).arg(seconds);
+    if (!makeFile(path, seconds, error))
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = "cannot read " + path;
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    const int frames = seconds * kFps;
+    TvPlayStats stats{};
+    const double ours = oursSeconds(bytes, frames, stats);
+    const double theirs = ffmpegSeconds(path, error);
+    if (theirs <= 0)
+        return false;
+    out["file"] = QFileInfo(path).fileName().toStdString();
+    out["file_mb"] = double(bytes.size()) / (1024.0 * 1024.0);
+    out["frames"] = frames;
+    out["ours_frames_decoded"] = Json::Int64(stats.framesDecoded);
+    out["ours_input_bytes_dropped"] = Json::Int64(stats.droppedBytes);
+    out["ours_seconds"] = ours;
+    out["ffmpeg_seconds"] = theirs;
+    out["ours_fps"] = double(stats.framesDecoded) / ours;
+    out["ffmpeg_fps"] = frames / theirs;
+    out["ratio_ours_over_ffmpeg"] = (double(stats.framesDecoded) / ours) / (frames / theirs);
+    return stats.framesDecoded > 0;
+}

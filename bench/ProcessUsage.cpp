@@ -1,0 +1,34 @@
+#include "ProcessUsage.h"
+
+#include <QFile>
+#include <QList>
+
+#include <unistd.h>
+
+namespace {
+QByteArray procFile(qint64 pid, const char *name)
+{
+    QFile file(pid ? QString("/proc/%1/%2").arg(pid).arg(name)
+                   : QString("/proc/self/%1").arg(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+} // namespace
+
+double ProcessUsage::cpuSeconds(qint64 pid)
+{
+    // The fields after the command name, which may itself hold blanks.
+    const QByteArray stat = procFile(pid, "stat");
+    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return 0;
+    const double ticks = double(fields[11].toLongLong() + fields[12].toLongLong());
+    return ticks / double(sysconf(_SC_CLK_TCK));
+}
+
+double ProcessUsage::residentMb(qint64 pid)
+{
+    const QList<QByteArray> fields = procFile(pid, "statm").split(' ');
+    if (fields.size() < 2)
+        return 0;
+    return double(fields[1].toLongLong()) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
