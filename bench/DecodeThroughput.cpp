@@ -60,6 +60,7 @@ double oursSeconds(const QByteArray &bytes, int frames, TvPlayStats &stats)
     BenchSession::wait(200); // the surface takes the frame's size
     QElapsedTimer clock;
     clock.start();
+    std::atomic<bool> fed{false};
     std::thread feeder([&] {
         const int chunk = 65536;
         for (int at = 0; at < bytes.size();) {
@@ -74,15 +75,27 @@ double oursSeconds(const QByteArray &bytes, int frames, TvPlayStats &stats)
                 0, reinterpret_cast<unsigned char *>(const_cast<char *>(bytes.data() + at)), n);
             at += n;
         }
+        fed.store(true);
     });
-    // The last picture completes only when the decoder knows it ended.
+    // The stream's last pictures complete only when the decoder knows it
+    // ended, so the run ends once everything is fed and the count has
+    // stood still for a second; the time is that of the last new frame.
+    int64_t lastCount = 0;
+    qint64 lastChangeNs = 0;
+    QElapsedTimer still;
+    still.start();
     BenchSession::waitFor(
         [&] {
             PlayExtras::instance().stats(0, stats);
-            return stats.framesDecoded >= frames - 1;
+            if (stats.framesDecoded != lastCount) {
+                lastCount = stats.framesDecoded;
+                lastChangeNs = clock.nsecsElapsed();
+                still.restart();
+            }
+            return stats.framesDecoded >= frames || (fed.load() && still.elapsed() > 1000);
         },
         600000);
-    const double seconds = double(clock.nsecsElapsed()) / 1e9;
+    const double seconds = double(lastChangeNs ? lastChangeNs : clock.nsecsElapsed()) / 1e9;
     feeder.join();
     PlayExtras::instance().stats(0, stats);
     sdkApi().playStop(0);
