@@ -7,6 +7,7 @@
 #include "ConfigKeys.h"
 #include "FakeSdk.h"
 #include "ModalAnswerer.h"
+#include "RunLoop.h"
 #include "TestConfigDir.h"
 
 #include <QApplication>
@@ -38,18 +39,6 @@ QString doc(const char *p1, const char *p2, const char *msg)
 {
     return QString("{\n   \"P1\" : \"%1\",\n   \"P2\" : \"%2\",\n   \"msg\" : \"%3\"\n}\n")
         .arg(p1, p2, msg);
-}
-
-// Ends the run the way the program's event loop would see it.
-int runUntilExit(int timeoutMs = 3000)
-{
-    // The application's own loop: it clears the exit request it ends with,
-    // which a nested loop would leave pending for the next one.
-    QTimer timeout;
-    timeout.setSingleShot(true);
-    QObject::connect(&timeout, &QTimer::timeout, [] { QCoreApplication::exit(-99); });
-    timeout.start(timeoutMs);
-    return QCoreApplication::exec();
 }
 
 // The bar's buttons all carry the skin's object name; their tooltips tell
@@ -202,7 +191,7 @@ void TestMainWindow::realPlayFails()
     QCOMPARE(s.sdk.sequence().mid(3), QStringList({"P17", "P3", "N76", "N41", "P4", "P19", "P91"}));
     QCOMPARE(answerer.texts(), QStringList({"Start RealPlay Fail nRet = -11200"}));
     // The end of the run waits for the event loop.
-    QCOMPARE(runUntilExit(), 1111);
+    QCOMPARE(RunLoop::untilExit(3000), 1111);
     QCOMPARE(AppConfig::readInt(ConfigKeys::kAutoLogin, -1), 0);
 }
 
@@ -256,12 +245,12 @@ void TestMainWindow::disconnect()
     QVERIFY(s.sdk.fireDisconnect(-1));
     w.setLoginResult(7, 0, 1920, 1080);
     QVERIFY(s.sdk.fireDisconnect(8));
-    QCOMPARE(runUntilExit(300), -99);
+    QCOMPARE(RunLoop::untilExit(300), RunLoop::kTimedOut);
     QVERIFY(answerer.texts().isEmpty());
 
     QVERIFY(s.sdk.fireDisconnect(7));
     QVERIFY(s.sdk.fireDisconnect(7));
-    QCOMPARE(runUntilExit(), 1111);
+    QCOMPARE(RunLoop::untilExit(3000), 1111);
     QCOMPARE(answerer.texts(), QStringList({"Device Disconnect"}));
     QCOMPARE(AppConfig::readInt(ConfigKeys::kAutoLogin, -1), 0);
 }
@@ -278,7 +267,7 @@ void TestMainWindow::logoutAndClose()
     }
     ModalAnswerer yes(0);
     QTimer::singleShot(0, [&w] { QTest::mouseClick(titleButton(w, "Logout"), Qt::LeftButton); });
-    QCOMPARE(runUntilExit(), 1111);
+    QCOMPARE(RunLoop::untilExit(3000), 1111);
 
     QTest::mouseClick(titleButton(w, "Close"), Qt::LeftButton);
     QVERIFY(w.isVisible());

@@ -9,6 +9,7 @@
 #include "ConfigKeys.h"
 #include "ModalAnswerer.h"
 #include "RemoteCtrlCommand.h"
+#include "RunLoop.h"
 #include "SdkBinding.h"
 #include "SimProcess.h"
 #include "TestConfigDir.h"
@@ -23,15 +24,6 @@
 
 namespace {
 constexpr QSize kFrame(960, 540); // half the simulator's 1920x1080
-
-int runUntilExit(int timeoutMs)
-{
-    QTimer timeout;
-    timeout.setSingleShot(true);
-    QObject::connect(&timeout, &QTimer::timeout, [] { QCoreApplication::exit(-99); });
-    timeout.start(timeoutMs);
-    return QCoreApplication::exec();
-}
 
 void mouse(QWidget *video, QEvent::Type type, Qt::MouseButton button, QPoint p)
 {
@@ -161,7 +153,7 @@ void TestSessionE2E::logoutAsksForRestart()
     QVERIFY(openSession(sim, window));
     ModalAnswerer yes(0);
     QTimer::singleShot(0, [&window] { titleButton(window, "Logout")->click(); });
-    QCOMPARE(runUntilExit(5000), 1111);
+    QCOMPARE(RunLoop::untilExit(5000), 1111);
     QCOMPARE(AppConfig::readInt(ConfigKeys::kAutoLogin, -1), 0);
     QCOMPARE(yes.texts(), QStringList({"Do you want to logout?"}));
 }
@@ -176,7 +168,7 @@ void TestSessionE2E::lostRecorderToldOnce()
     QTRY_VERIFY_WITH_TIMEOUT(isLive(grabFrame(window)), 10000);
     ModalAnswerer answerer;
     sim.kill();
-    QCOMPARE(runUntilExit(15000), 1111);
+    QCOMPARE(RunLoop::untilExit(15000), 1111);
     QCOMPARE(answerer.texts(), QStringList({"Device Disconnect"}));
 }
 
@@ -191,7 +183,7 @@ void TestSessionE2E::refusedRealPlay()
     QCOMPARE(answerer.texts().size(), 1);
     QVERIFY2(answerer.texts().first().startsWith("Start RealPlay Fail nRet = -"),
              qPrintable(answerer.texts().first()));
-    QCOMPARE(runUntilExit(5000), 1111);
+    QCOMPARE(RunLoop::untilExit(5000), 1111);
 }
 
 QTEST_MAIN(TestSessionE2E)
