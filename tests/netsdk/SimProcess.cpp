@@ -29,11 +29,15 @@ bool SimProcess::start(const QStringList &extraArgs)
         args << "--p2p-listen"
              << "127.0.0.1:0";
     args << extraArgs;
-    QObject::connect(&m_process, &QProcess::readyReadStandardError, [this] {
-        const QByteArray chunk = m_process.readAllStandardError();
-        m_log += chunk;
-        std::fwrite(chunk.constData(), 1, size_t(chunk.size()), stderr);
-    });
+    if (m_logFile.isEmpty()) {
+        QObject::connect(&m_process, &QProcess::readyReadStandardError, [this] {
+            const QByteArray chunk = m_process.readAllStandardError();
+            m_log += chunk;
+            std::fwrite(chunk.constData(), 1, size_t(chunk.size()), stderr);
+        });
+    } else {
+        m_process.setStandardErrorFile(m_logFile);
+    }
     m_process.start(program(), args);
     if (!m_process.waitForStarted(5000))
         return false;

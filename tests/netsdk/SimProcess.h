@@ -29,6 +29,9 @@ public:
     void command(const QByteArray &line);
     // Everything it logged so far.
     QByteArray log() const { return m_log; }
+    // Before start: its log goes to this file instead, so that a long run
+    // does not pile the log up in the test's own memory.
+    void setLogFile(const QString &path) { m_logFile = path; }
     // Path of the simulator executable in the application directory.
     static QString program();
 
@@ -38,6 +41,7 @@ private:
     QProcess m_process;
     QByteArray m_stdout;
     QByteArray m_log;
+    QString m_logFile;
     quint16 m_port = 0;
     quint16 m_p2pPort = 0;
 };
