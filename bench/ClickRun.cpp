@@ -107,6 +107,8 @@ void ClickRun::onFrame(const TvPlayFrameTimes &times)
         return;
     if (isReaction(m_session.framePatch(m_probe, 1))) {
         m_latencyMs = double(times.paintedNs - m_pressNs) / 1e6;
+        toLastByteMs.add(double(times.inputNs - m_pressNs) / 1e6);
+        lastByteToPaintMs.add(double(times.paintedNs - times.inputNs) / 1e6);
         m_waiting->quit();
     }
 }

@@ -26,6 +26,9 @@ public:
     Samples latencyMs;
     Samples sendMs; // the press's command call, which blocks the GUI thread
     FrameStages stages;
+    // The reacting frame's time split at its last byte's arrival: the
+    // command's trip and the recorder's work, then the client's own.
+    Samples toLastByteMs, lastByteToPaintMs;
     int missed = 0;
     int rejectedPlaces = 0;
 

@@ -5,6 +5,7 @@
 #include "SimStageProbe.h"
 
 #include <random>
+#include <string>
 
 bool ClickToPhoton::run(const Options &options, Json::Value &out, QString &error)
 {
@@ -41,6 +42,11 @@ bool ClickToPhoton::run(const Options &options, Json::Value &out, QString &error
     out["latency_p95_ms"] = lat.percentile(95);
     out["latency_p99_ms"] = lat.percentile(99);
     out["latency_max_ms"] = lat.max();
+    for (const int p : {50, 95, 99}) {
+        out["press_to_last_byte_p" + std::to_string(p) + "_ms"] = run.toLastByteMs.percentile(p);
+        out["last_byte_to_painted_p" + std::to_string(p) + "_ms"] =
+            run.lastByteToPaintMs.percentile(p);
+    }
     out["press_command_p50_ms"] = run.sendMs.median();
     out["sim_render_p50_ms"] = sim.renderMs;
     out["sim_encode_p50_ms"] = sim.encodeMs;
