@@ -1,9 +1,9 @@
 #pragma once
-// The single latest-frame slot of a port: the decoder thread puts each
+// The single latest-frame slot of a port: the conversion thread puts each
 // converted picture here and the surface paints whatever is newest, so a
 // slow painter skips frames instead of showing them late.
 //
-// Threads: publish() and targetSize() run on the decoder thread; setLink(),
+// Threads: publish() and targetSize() run on the conversion thread; setLink(),
 // latest(), notePainted() and setTargetSize() on the GUI thread;
 // setObserver() on any. One mutex guards everything. The slot lives as
 // long as its port (for the whole process).
@@ -29,7 +29,7 @@ public:
     };
 
     // Replaces the newest frame and asks the link, if any, to repaint.
-    // Returns the picture it replaced, for the decoder to reuse once nobody
+    // Returns the picture it replaced, for the converter to reuse once nobody
     // paints it any more.
     QImage publish(const QImage &image, const TvPlayFrameTimes &times);
     bool latest(Frame &frame) const;

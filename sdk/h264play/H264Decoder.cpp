@@ -1,20 +1,16 @@
 #include "H264Decoder.h"
 
-#include "FrameSlot.h"
 #include "SteadyClock.h"
-
-#include <QImage>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
-#include <libswscale/swscale.h>
 }
 
-H264Decoder::H264Decoder(FrameSlot &slot) : m_slot(slot) {}
+H264Decoder::H264Decoder(FrameSlot &slot) : m_stage(slot) {}
 
 H264Decoder::~H264Decoder()
 {
-    sws_freeContext(m_sws);
+    m_stage.finish();
     av_parser_close(m_parser);
     av_frame_free(&m_frame);
     av_packet_free(&m_packet);
@@ -35,7 +31,7 @@ bool H264Decoder::open()
     m_codec->flags |= AV_CODEC_FLAG_LOW_DELAY;
     m_codec->thread_type = FF_THREAD_SLICE;
     m_codec->thread_count = 0;
-    return avcodec_open2(m_codec, codec, nullptr) == 0;
+    return avcodec_open2(m_codec, codec, nullptr) == 0 && m_stage.start();
 }
 
 void H264Decoder::restart()
@@ -82,41 +78,6 @@ void H264Decoder::decode(const std::uint8_t *data, int size, std::int64_t inputN
         ++m_framesDecoded;
         m_width = m_frame->width;
         m_height = m_frame->height;
-        present(m_frame, inputNs, decodedNs);
-        av_frame_unref(m_frame);
+        m_stage.submit(m_frame, inputNs, decodedNs);
     }
-}
-
-void H264Decoder::present(const AVFrame *frame, std::int64_t inputNs, std::int64_t decodedNs)
-{
-    const QSize target = m_slot.targetSize();
-    if (target.isEmpty() || frame->width <= 0 || frame->height <= 0)
-        return;
-    m_sws = sws_getCachedContext(m_sws, frame->width, frame->height, AVPixelFormat(frame->format),
-                                 target.width(), target.height(), AV_PIX_FMT_RGB32, SWS_BILINEAR,
-                                 nullptr, nullptr, nullptr);
-    if (!m_sws)
-        return;
-    // The spare is reused only when no painter holds it any more; the
-    // reference count can only drop while the decoder owns it.
-    QImage image;
-    if (m_spare.size() == target && m_spare.isDetached())
-        image = m_spare;
-    else
-        image = QImage(target, QImage::Format_RGB32);
-    m_spare = QImage();
-    if (image.isNull())
-        return;
-    std::uint8_t *dst[4] = {image.bits(), nullptr, nullptr, nullptr};
-    int dstStride[4] = {int(image.bytesPerLine()), 0, 0, 0};
-    sws_scale(m_sws, frame->data, frame->linesize, 0, frame->height, dst, dstStride);
-    TvPlayFrameTimes times{};
-    times.inputNs = inputNs;
-    times.decodedNs = decodedNs;
-    times.convertedNs = steadyNowNs();
-    times.width = frame->width;
-    times.height = frame->height;
-    times.outWidth = target.width();
-    times.outHeight = target.height();
-    m_spare = m_slot.publish(image, times);
 }

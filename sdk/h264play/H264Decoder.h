@@ -1,13 +1,14 @@
 #pragma once
 // Splits an H.264 Annex B byte stream into access units, decodes them with
-// libavcodec and converts each picture to the size the surface has now.
+// libavcodec and hands each picture to its conversion stage, which converts
+// it to the size the surface has now on a thread of its own.
 //
 // Runs on the decoder thread only, except the counters, which any thread
 // may read. No frame threading (it would hold one frame per thread); slice
 // threading and low-delay output, so a picture comes out of decode() as
 // soon as the access unit that holds it is complete.
 
-#include <QImage>
+#include "ConversionStage.h"
 
 #include <atomic>
 #include <cstddef>
@@ -18,7 +19,6 @@ struct AVCodecContext;
 struct AVCodecParserContext;
 struct AVFrame;
 struct AVPacket;
-struct SwsContext;
 class FrameSlot;
 
 class H264Decoder
@@ -36,22 +36,23 @@ public:
     // pictures, keep the parameter sets.
     void restart();
 
+    // Converts the picture still waiting and stops the conversion thread.
+    void finish() { m_stage.finish(); }
+
     std::int64_t framesDecoded() const { return m_framesDecoded; }
+    std::int64_t framesConverted() const { return m_stage.framesConverted(); }
     int width() const { return m_width; }
     int height() const { return m_height; }
 
 private:
     void decode(const std::uint8_t *data, int size, std::int64_t inputNs);
-    void present(const AVFrame *frame, std::int64_t inputNs, std::int64_t decodedNs);
 
-    FrameSlot &m_slot;
     AVCodecContext *m_codec = nullptr;
     AVCodecParserContext *m_parser = nullptr;
     AVPacket *m_packet = nullptr;
     AVFrame *m_frame = nullptr;
-    SwsContext *m_sws = nullptr;
     std::vector<std::uint8_t> m_input; // padded copy the parser may overread
-    QImage m_spare;                    // the picture painted before the newest
+    ConversionStage m_stage;
     std::atomic<std::int64_t> m_framesDecoded{0};
     std::atomic<int> m_width{0}, m_height{0};
 };

@@ -36,7 +36,8 @@ typedef struct TvPlayStats
     int64_t dropEpisodes;   // times the buffer overflowed
     int64_t framesDecoded;
     int64_t framesPainted;
-    int width, height; // size of the newest decoded picture
+    int width, height;       // size of the newest decoded picture
+    int64_t framesConverted; // converted to the surface's size and offered to it
 } TvPlayStats;
 
 // Replaces the observer of a port (null to remove). Kept until the port is

@@ -59,6 +59,8 @@ void PlayPort::run()
             m_decoder->restart();
         m_decoder->feed(chunk.bytes.data(), chunk.bytes.size(), chunk.inputNs);
     }
+    // Joining this thread must leave nothing of the port running.
+    m_decoder->finish();
 }
 
 int PlayPort::play(void *window)
@@ -159,6 +161,7 @@ int PlayPort::stats(TvPlayStats &out)
     out.droppedBytes = c.dropped;
     out.dropEpisodes = c.episodes;
     out.framesDecoded = m_decoder->framesDecoded();
+    out.framesConverted = m_decoder->framesConverted();
     out.framesPainted = m_slot.framesPainted();
     out.width = m_decoder->width();
     out.height = m_decoder->height();

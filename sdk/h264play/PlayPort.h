@@ -4,8 +4,9 @@
 // Threads: input() runs on the SDK's data thread; every other call on the
 // GUI thread (play() must). Control calls are serialised by m_control;
 // m_state guards what input() may touch, so input() never waits for a
-// join. The decoder thread touches only the buffer, the decoder and the
-// frame slot, and is joined by stop(), so after stop(), close() or
+// join. The decoder thread touches only the buffer and the decoder; the
+// decoder's conversion thread only the frame slot. The decoder thread stops
+// the conversion thread before it ends, and is joined by stop(), so after stop(), close() or
 // release() return nothing of the port runs until it is opened again.
 //
 // States: Free -(open)-> Open -(stop)-> Stopped -(close)-> Free.
