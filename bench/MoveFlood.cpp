@@ -190,11 +190,18 @@ bool MoveFlood::run(int seconds, Json::Value &out, QString &error)
         if (s.move)
             moveTimes.push_back(s.ns);
     int maxInSecond = 0;
+    std::int64_t minGapNs = 0;
     for (size_t i = 0, j = 0; i < moveTimes.size(); ++i) {
         while (moveTimes[i] - moveTimes[j] >= 1000000000LL)
             ++j;
         maxInSecond = std::max(maxInSecond, int(i - j + 1));
+        if (i > 0 && (minGapNs == 0 || moveTimes[i] - moveTimes[i - 1] < minGapNs))
+            minGapNs = moveTimes[i] - moveTimes[i - 1];
     }
+    // Commands per second as the rate between the first and the last: a
+    // count over the flood's length would also count the tick at its start.
+    const double spanSeconds =
+        moveTimes.size() > 1 ? double(moveTimes.back() - moveTimes.front()) / 1e9 : 0;
     int received = 0, lost = 0, reordered = 0;
     const std::vector<std::string> got = buttonDocuments(log, received);
     compare(flood.expected, got, lost, reordered);
@@ -204,7 +211,9 @@ bool MoveFlood::run(int seconds, Json::Value &out, QString &error)
     out["moves_generated_per_s"] = moves / double(seconds);
     out["move_commands_sent"] = int(moveTimes.size());
     out["move_commands_received"] = received;
-    out["move_commands_per_s"] = double(moveTimes.size()) / floodSeconds;
+    out["move_commands_per_s"] = spanSeconds > 0 ? double(moveTimes.size() - 1) / spanSeconds : 0;
+    out["move_commands_per_flood_second"] = double(moveTimes.size()) / floodSeconds;
+    out["move_gap_min_ms"] = double(minGapNs) / 1e6;
     out["max_moves_in_any_second"] = maxInSecond;
     out["button_commands_expected"] = int(flood.expected.size());
     out["button_commands_received"] = int(got.size());

@@ -40,6 +40,7 @@ const Row kRows[] = {
     {"desk_cost", "rss_growth_mb", "RSS growth with mouse input (MB)", "<=2"},
     {"move_flood", "move_commands_per_s", "move commands per second", "<=25"},
     {"move_flood", "max_moves_in_any_second", "most moves in any 1 s", "<=25"},
+    {"move_flood", "move_gap_min_ms", "shortest gap between moves (ms)", ""},
     {"move_flood", "button_commands_lost", "button commands lost", "==0"},
     {"move_flood", "button_commands_reordered", "button commands reordered", "==0"},
 };
