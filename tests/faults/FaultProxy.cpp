@@ -16,6 +16,10 @@ FaultProxy::~FaultProxy()
 {
     quit();
     wait();
+    // The thread sanitizer cannot see Qt's join; this acquire pairs with the
+    // release at the end of run(), so the proxy thread's last accesses are
+    // seen to come before the memory is reused.
+    (void)m_ran.load(std::memory_order_acquire);
 }
 
 quint16 FaultProxy::start()
@@ -32,7 +36,7 @@ void FaultProxy::run()
 {
     QTcpServer server;
     if (!server.listen(QHostAddress::LocalHost, 0))
-        return;
+        return m_ran.store(true, std::memory_order_release);
     m_port = server.serverPort();
     m_listening = true;
     connect(&server, &QTcpServer::newConnection, &server, [this, &server] {
@@ -53,6 +57,8 @@ void FaultProxy::run()
         connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
     });
     exec();
+    server.close();
+    m_ran.store(true, std::memory_order_release);
 }
 
 void FaultProxy::forwardFromRecorder(QTcpSocket *recorder, QTcpSocket *client)

@@ -50,7 +50,8 @@ private:
     std::atomic<bool> m_listening{false};
     std::atomic<bool> m_injected{false};
     std::atomic<int> m_forwarded{0};
-    bool m_silent = false; // proxy thread only
-    int m_frames = 0;      // proxy thread only
-    QByteArray m_pending;  // proxy thread only: recorder bytes not yet a frame
+    std::atomic<bool> m_ran{false}; // set last by the proxy thread
+    bool m_silent = false;          // proxy thread only
+    int m_frames = 0;               // proxy thread only
+    QByteArray m_pending;           // proxy thread only: recorder bytes not yet a frame
 };
