@@ -127,7 +127,8 @@ int main(int argc, char **argv)
                 flat ? "flat" : "GROWING");
     const bool passed = code == 0 && sameCommands && flat && g_failed == 0;
     if (!passed) {
-        // The two records are what explains a difference; keep them.
+        // What was sent, what arrived and what the simulator said explain a
+        // failure; keep them.
         logDir.setAutoRemove(false);
         std::printf("soak: records kept in %s\n", qPrintable(logDir.path()));
     }
