@@ -19,26 +19,45 @@ H264Decoder::~H264Decoder()
 
 bool H264Decoder::open()
 {
+    m_parser = av_parser_init(AV_CODEC_ID_H264);
+    m_packet = av_packet_alloc();
+    m_frame = av_frame_alloc();
+    if (!m_parser || !m_packet || !m_frame)
+        return false;
+    return openCodec() && m_stage.start();
+}
+
+bool H264Decoder::openCodec()
+{
     const AVCodec *codec = avcodec_find_decoder(AV_CODEC_ID_H264);
     if (!codec)
         return false;
     m_codec = avcodec_alloc_context3(codec);
-    m_parser = av_parser_init(AV_CODEC_ID_H264);
-    m_packet = av_packet_alloc();
-    m_frame = av_frame_alloc();
-    if (!m_codec || !m_parser || !m_packet || !m_frame)
+    if (!m_codec)
         return false;
     m_codec->flags |= AV_CODEC_FLAG_LOW_DELAY;
     m_codec->thread_type = FF_THREAD_SLICE;
     m_codec->thread_count = 0;
-    return avcodec_open2(m_codec, codec, nullptr) == 0 && m_stage.start();
+    if (avcodec_open2(m_codec, codec, nullptr) == 0)
+        return true;
+    avcodec_free_context(&m_codec);
+    return false;
+}
+
+void H264Decoder::startSequence(std::int64_t inputNs)
+{
+    if (avcodec_send_packet(m_codec, nullptr) == 0)
+        receive(inputNs);
+    avcodec_free_context(&m_codec);
+    openCodec();
 }
 
 void H264Decoder::restart()
 {
     av_parser_close(m_parser);
     m_parser = av_parser_init(AV_CODEC_ID_H264);
-    avcodec_flush_buffers(m_codec);
+    if (m_codec)
+        avcodec_flush_buffers(m_codec);
 }
 
 void H264Decoder::feed(const std::uint8_t *data, std::size_t length, std::int64_t inputNs)
@@ -47,7 +66,7 @@ void H264Decoder::feed(const std::uint8_t *data, std::size_t length, std::int64_
     m_input.resize(length + AV_INPUT_BUFFER_PADDING_SIZE, 0);
     const std::uint8_t *p = m_input.data();
     int left = int(length);
-    while (left > 0 && m_parser) {
+    while (left > 0 && m_parser && m_codec) {
         std::uint8_t *unit = nullptr;
         int unitSize = 0;
         const int used = av_parser_parse2(m_parser, m_codec, &unit, &unitSize, p, left,
@@ -65,6 +84,10 @@ void H264Decoder::feed(const std::uint8_t *data, std::size_t length, std::int64_
 
 void H264Decoder::decode(const std::uint8_t *data, int size, std::int64_t inputNs)
 {
+    if (m_sequence.changes(data, std::size_t(size)))
+        startSequence(inputNs);
+    if (!m_codec)
+        return;
     // The parser's output is not reference counted, so sending it copies it
     // into a padded buffer of the decoder's own.
     m_packet->data = const_cast<std::uint8_t *>(data);
@@ -73,6 +96,11 @@ void H264Decoder::decode(const std::uint8_t *data, int size, std::int64_t inputN
     av_packet_unref(m_packet);
     if (sent < 0 && sent != AVERROR(EAGAIN))
         return; // damaged unit: the decoder resynchronises on the next one
+    receive(inputNs);
+}
+
+void H264Decoder::receive(std::int64_t inputNs)
+{
     while (avcodec_receive_frame(m_codec, m_frame) == 0) {
         const std::int64_t decodedNs = steadyNowNs();
         ++m_framesDecoded;

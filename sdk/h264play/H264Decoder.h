@@ -9,6 +9,7 @@
 // soon as the access unit that holds it is complete.
 
 #include "ConversionStage.h"
+#include "SequenceWatch.h"
 
 #include <atomic>
 #include <cstddef>
@@ -45,13 +46,21 @@ public:
     int height() const { return m_height; }
 
 private:
+    bool openCodec();
+    // A new sequence gets a fresh decoder once the old one has given up the
+    // pictures it still holds: libavcodec only ever deepens its reorder
+    // buffer, so one that junk or an earlier encoder setup made deep would
+    // hold back every later live picture, and the last few for good.
+    void startSequence(std::int64_t inputNs);
     void decode(const std::uint8_t *data, int size, std::int64_t inputNs);
+    void receive(std::int64_t inputNs);
 
     AVCodecContext *m_codec = nullptr;
     AVCodecParserContext *m_parser = nullptr;
     AVPacket *m_packet = nullptr;
     AVFrame *m_frame = nullptr;
     std::vector<std::uint8_t> m_input; // padded copy the parser may overread
+    SequenceWatch m_sequence;
     ConversionStage m_stage;
     std::atomic<std::int64_t> m_framesDecoded{0};
     std::atomic<int> m_width{0}, m_height{0};

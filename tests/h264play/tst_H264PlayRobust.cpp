@@ -43,6 +43,7 @@ private slots:
     void cleanup() { m_sdk.finish(); }
     void recoversFromGarbageAndTruncatedFrames();
     void followsAResolutionChange();
+    void keepsUpWhenTheStreamStopsReordering();
     void boundsTheBufferUnderAStalledDecoder();
     void refusesWhatIsNotOpen();
     void survivesTheFrameGoingFirst();
@@ -113,6 +114,24 @@ void TestH264PlayRobust::followsAResolutionChange()
     QCOMPARE(sizes.last(), QSize(1280, 1024));
     m_sdk.finish();
     m_sdk.setObserver(0, nullptr, nullptr);
+}
+
+// A stream with B-frames needs a reorder buffer; when the recorder switches
+// to one without, the pictures must come out as they arrive again, not a
+// buffer's depth late and the last ones never.
+void TestH264PlayRobust::keepsUpWhenTheStreamStopsReordering()
+{
+    const QByteArray reordered = TestStream::encode("testsrc2=size=640x480:rate=25", 6, 2);
+    const QByteArray direct = TestStream::encode("testsrc2=size=640x480:rate=25", 6, 0);
+    const QVector<QImage> expected = TestStream::reference(direct);
+    QCOMPARE(expected.size(), 6);
+    TestFrame frame(QSize(640, 480));
+    QVERIFY(frame.showAndWait());
+    QVERIFY(m_sdk.start(&frame));
+    m_sdk.feed(reordered + direct + TestStream::delimiter());
+    QTRY_COMPARE(qint64(m_sdk.stats().framesDecoded), qint64(12));
+    QTRY_VERIFY(TestStream::difference(frame.grab().toImage(), expected.last()) < kTolerance);
+    m_sdk.finish();
 }
 
 // While the decoder is held, input well beyond the buffer's size is
