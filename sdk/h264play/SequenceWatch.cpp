@@ -45,8 +45,7 @@ bool SequenceWatch::changes(const std::uint8_t *unit, std::size_t size)
     }
     if (sets.empty() || sets == m_last)
         return false;
-    const bool changed = m_seen;
+    const bool changed = !m_last.empty();
     m_last.swap(sets);
-    m_seen = true;
     return changed;
 }

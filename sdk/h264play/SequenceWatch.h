@@ -19,5 +19,4 @@ public:
 
 private:
     std::vector<std::uint8_t> m_last; // the SPS NAL units, each length-prefixed
-    bool m_seen = false;
 };
