@@ -25,3 +25,24 @@ function(tv_add_qtest name)
     set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT}
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TV_APP_DIR=${TV_APP_DIR}")
 endfunction()
+
+# A cross-built Qt has no Linguist tools of its own; the translations are
+# the same for every platform, so the build machine's lrelease makes them.
+function(tv_add_translations_with_host_lrelease out)
+    find_program(TV_LRELEASE NAMES lrelease-qt5 lrelease
+        PATHS /usr/lib/qt5/bin /usr/lib/x86_64-linux-gnu/qt5/bin NO_CMAKE_FIND_ROOT_PATH)
+    if(NOT TV_LRELEASE)
+        message(FATAL_ERROR "lrelease not found: install qttools5-dev-tools")
+    endif()
+    set(result)
+    foreach(ts ${ARGN})
+        get_filename_component(name ${ts} NAME_WE)
+        set(qm ${TV_APP_DIR}/translations/${name}.qm)
+        add_custom_command(OUTPUT ${qm}
+            COMMAND ${CMAKE_COMMAND} -E make_directory ${TV_APP_DIR}/translations
+            COMMAND ${TV_LRELEASE} -silent ${ts} -qm ${qm}
+            DEPENDS ${ts} VERBATIM)
+        list(APPEND result ${qm})
+    endforeach()
+    set(${out} ${result} PARENT_SCOPE)
+endfunction()

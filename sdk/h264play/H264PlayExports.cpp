@@ -5,7 +5,15 @@
 #include "PlayPort.h"
 #include "SdkDefs.h"
 
+// On Windows the module-definition file alone decides what is exported:
+// the play calls, by ordinal only.
+#ifdef _WIN32
+#define TV_EXPORT extern "C"
+#else
 #define TV_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+// C names, so that the module-definition file can name them.
+#define TV_PLAY_ENTRY extern "C" int TV_SDK_CALL
 
 namespace {
 
@@ -21,49 +29,53 @@ PlayPort *port(int nPort)
     return &ports[nPort];
 }
 
-int TV_SDK_CALL openStream(int nPort, unsigned char *, int, int nBufferSize)
+} // namespace
+
+TV_PLAY_ENTRY tv_play_openStream(int nPort, unsigned char *, int, int nBufferSize)
 {
     PlayPort *p = port(nPort);
     return p ? p->open(nBufferSize) : 0;
 }
 
-int TV_SDK_CALL play(int nPort, void *hWnd)
+TV_PLAY_ENTRY tv_play_play(int nPort, void *hWnd)
 {
     PlayPort *p = port(nPort);
     return p ? p->play(hWnd) : 0;
 }
 
-int TV_SDK_CALL inputData(int nPort, unsigned char *pData, int nLength)
+TV_PLAY_ENTRY tv_play_inputData(int nPort, unsigned char *pData, int nLength)
 {
     PlayPort *p = port(nPort);
     return p ? p->input(pData, nLength) : 0;
 }
 
-int TV_SDK_CALL stop(int nPort)
+TV_PLAY_ENTRY tv_play_stop(int nPort)
 {
     PlayPort *p = port(nPort);
     return p ? p->stop() : 0;
 }
 
-int TV_SDK_CALL closeStream(int nPort)
+TV_PLAY_ENTRY tv_play_closeStream(int nPort)
 {
     PlayPort *p = port(nPort);
     return p ? p->close() : 0;
 }
 
-int TV_SDK_CALL freePort(int nPort)
+TV_PLAY_ENTRY tv_play_freePort(int nPort)
 {
     PlayPort *p = port(nPort);
     return p ? p->release() : 0;
 }
 
+namespace {
+
 // Each entry is checked against the typedef the program calls it through.
-tvsdk::FnPlayOpenStream const kOpenStream = openStream;
-tvsdk::FnPlayPlay const kPlay = play;
-tvsdk::FnPlayInputData const kInputData = inputData;
-tvsdk::FnPlayStop const kStop = stop;
-tvsdk::FnPlayCloseStream const kCloseStream = closeStream;
-tvsdk::FnPlayFreePort const kFreePort = freePort;
+tvsdk::FnPlayOpenStream const kOpenStream = tv_play_openStream;
+tvsdk::FnPlayPlay const kPlay = tv_play_play;
+tvsdk::FnPlayInputData const kInputData = tv_play_inputData;
+tvsdk::FnPlayStop const kStop = tv_play_stop;
+tvsdk::FnPlayCloseStream const kCloseStream = tv_play_closeStream;
+tvsdk::FnPlayFreePort const kFreePort = tv_play_freePort;
 
 } // namespace
 

@@ -7,10 +7,6 @@
 #include "RealPlayStream.h"
 #include "WireFormat.h"
 
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
-
 namespace netsdk {
 
 namespace {
@@ -24,14 +20,11 @@ DeviceSession::DeviceSession(int handle, std::uint32_t sessionId, TcpSocket &&so
       m_buffer(std::move(buffer)), m_onDisconnect(onDisconnect), m_user(user),
       m_keepAliveSec(kDefaultKeepAliveSec), m_deadSec(kDefaultDeadSec)
 {
-    m_wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
 }
 
 DeviceSession::~DeviceSession()
 {
     stop(false);
-    if (m_wakeFd >= 0)
-        ::close(m_wakeFd);
 }
 
 void DeviceSession::start()
@@ -42,10 +35,7 @@ void DeviceSession::start()
 
 void DeviceSession::wake()
 {
-    const std::uint64_t one = 1;
-    if (m_wakeFd >= 0 && ::write(m_wakeFd, &one, sizeof one) < 0) {
-        // the counter is saturated: the thread is awake anyway
-    }
+    m_waiter.wake();
 }
 
 int DeviceSession::send(std::uint16_t type, std::uint32_t sequence,
@@ -205,18 +195,15 @@ bool DeviceSession::pollOnce(std::vector<std::uint8_t> &chunk, std::string &why)
         until = std::min(until, m_nextKeepAlive);
     if (dead > 0)
         until = std::min(until, m_lastReceived + std::chrono::seconds(dead));
-    pollfd fds[2] = {{m_socket.fd(), POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
-    ::poll(fds, 2, millisecondsUntil(until));
+    const int outcome = m_waiter.wait(m_socket.handle(), until);
     if (m_stopping)
         return false;
-    if (fds[1].revents & POLLIN) {
-        std::uint64_t count = 0;
-        if (::read(m_wakeFd, &count, sizeof count) > 0)
-            flushStreams();
+    if (outcome & SocketWaiter::Woken) {
+        flushStreams();
         if (m_timingChanged.exchange(false))
             m_nextKeepAlive = Clock::now() + std::chrono::seconds(std::max(1, keep));
     }
-    if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+    if (outcome & SocketWaiter::Readable) {
         const long n = m_socket.receive(chunk.data(), chunk.size(), Clock::now());
         if (n == 0 || n == ErrDisconnected) {
             why = "connection closed by the recorder";

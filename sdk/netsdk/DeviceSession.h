@@ -12,6 +12,7 @@
 #include "FrameBuffer.h"
 #include "ReplyWaiter.h"
 #include "SdkDefs.h"
+#include "SocketWaiter.h"
 #include "TcpSocket.h"
 
 #include <atomic>
@@ -65,7 +66,7 @@ private:
     FrameBuffer m_buffer;
     const tvsdk::DisconnectCallback m_onDisconnect;
     void *const m_user;
-    int m_wakeFd = -1;
+    SocketWaiter m_waiter;
     std::thread m_thread;
     std::mutex m_writeMutex;
     ReplyWaiter m_replies;

@@ -5,78 +5,84 @@
 
 using netsdk::NetSdk;
 
-namespace {
+// The entry points have C names so that a module-definition file can export
+// them by ordinal on Windows; elsewhere they stay hidden and are reached
+// through tv_proc_by_ordinal.
+#define TV_NET_ENTRY extern "C" int TV_SDK_CALL
 
-int TV_SDK_CALL setP2PServer(int, const char *szServer, int)
+TV_NET_ENTRY tv_net_setP2PServer(int, const char *szServer, int)
 {
     return NetSdk::instance().setP2PServer(szServer);
 }
-int TV_SDK_CALL init(tvsdk::DisconnectCallback cb, void *pUser)
+TV_NET_ENTRY tv_net_init(tvsdk::DisconnectCallback cb, void *pUser)
 {
     return NetSdk::instance().init(cb, pUser);
 }
-int TV_SDK_CALL sdkSwitch(int nOn)
+TV_NET_ENTRY tv_net_sdkSwitch(int nOn)
 {
     return NetSdk::instance().sdkSwitch(nOn);
 }
-int TV_SDK_CALL setAppInfo(const void *pAppInfo)
+TV_NET_ENTRY tv_net_setAppInfo(const void *pAppInfo)
 {
     return NetSdk::instance().setAppInfo(pAppInfo);
 }
-int TV_SDK_CALL setConnectTime(int nWaitMs, int nTryTimes)
+TV_NET_ENTRY tv_net_setConnectTime(int nWaitMs, int nTryTimes)
 {
     return NetSdk::instance().setConnectTime(nWaitMs, nTryTimes);
 }
-int TV_SDK_CALL login(const char *szAddress, unsigned short wPort, const char *szUser,
-                      const char *szPassword, void *pDeviceInfo, int *pError, int nKind)
+TV_NET_ENTRY tv_net_login(const char *szAddress, unsigned short wPort, const char *szUser,
+                          const char *szPassword, void *pDeviceInfo, int *pError, int nKind)
 {
     return NetSdk::instance().login(szAddress, wPort, szUser, szPassword, pDeviceInfo, pError,
                                     nKind);
 }
-int TV_SDK_CALL getLastError()
+TV_NET_ENTRY tv_net_getLastError()
 {
     return NetSdk::instance().lastError();
 }
-int TV_SDK_CALL setKeepLife(int nLoginHandle, int nPeriodSec, int nDeadSec)
+TV_NET_ENTRY tv_net_setKeepLife(int nLoginHandle, int nPeriodSec, int nDeadSec)
 {
     return NetSdk::instance().setKeepLife(nLoginHandle, nPeriodSec, nDeadSec);
 }
-int TV_SDK_CALL getDevConfig(int nLoginHandle, int nCommand, int nChannel, void *pBuffer,
-                             int nBufferSize, int *pReturned, int nTimeoutMs)
+TV_NET_ENTRY tv_net_getDevConfig(int nLoginHandle, int nCommand, int nChannel, void *pBuffer,
+                                 int nBufferSize, int *pReturned, int nTimeoutMs)
 {
     return NetSdk::instance().getConfig(nLoginHandle, nCommand, nChannel, pBuffer, nBufferSize,
                                         pReturned, nTimeoutMs);
 }
-int TV_SDK_CALL realPlay(int nLoginHandle, void *pClientInfo, unsigned char)
+TV_NET_ENTRY tv_net_realPlay(int nLoginHandle, void *pClientInfo, unsigned char)
 {
     return NetSdk::instance().realPlay(nLoginHandle, pClientInfo);
 }
-int TV_SDK_CALL setRealDataCallback(int nRealPlayHandle, tvsdk::RealDataCallback cb, void *pUser)
+TV_NET_ENTRY tv_net_setRealDataCallback(int nRealPlayHandle, tvsdk::RealDataCallback cb,
+                                        void *pUser)
 {
     return NetSdk::instance().setRealDataCallback(nRealPlayHandle, cb, pUser);
 }
-int TV_SDK_CALL delRealDataCallback(int nRealPlayHandle, tvsdk::RealDataCallback, void *)
+TV_NET_ENTRY tv_net_delRealDataCallback(int nRealPlayHandle, tvsdk::RealDataCallback, void *)
 {
     return NetSdk::instance().delRealDataCallback(nRealPlayHandle);
 }
-int TV_SDK_CALL stopRealPlay(int nRealPlayHandle, void *)
+TV_NET_ENTRY tv_net_stopRealPlay(int nRealPlayHandle, void *)
 {
     return NetSdk::instance().stopRealPlay(nRealPlayHandle);
 }
-int TV_SDK_CALL sendJson(int nLoginHandle, const char *szName, int nMsgId, int nChannel,
-                         const char *szJson, int nLength, int nTimeoutMs)
+TV_NET_ENTRY tv_net_sendJson(int nLoginHandle, const char *szName, int nMsgId, int nChannel,
+                             const char *szJson, int nLength, int nTimeoutMs)
 {
     return NetSdk::instance().sendJson(nLoginHandle, szName, nMsgId, nChannel, szJson, nLength,
                                        nTimeoutMs);
 }
-int TV_SDK_CALL logout(int nLoginHandle)
+TV_NET_ENTRY tv_net_logout(int nLoginHandle)
 {
     return NetSdk::instance().logout(nLoginHandle);
 }
-int TV_SDK_CALL cleanup()
+TV_NET_ENTRY tv_net_cleanup()
 {
     return NetSdk::instance().cleanup();
 }
+
+namespace {
 
 // Each entry is checked against the boundary's typedef at compile time.
 template <typename Fn> void *entry(Fn fn)
@@ -86,42 +92,48 @@ template <typename Fn> void *entry(Fn fn)
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) void *tv_proc_by_ordinal(int nOrdinal)
+#ifdef _WIN32
+extern "C" void *tv_proc_by_ordinal(int nOrdinal);
+#else
+extern "C" __attribute__((visibility("default"))) void *tv_proc_by_ordinal(int nOrdinal);
+#endif
+
+void *tv_proc_by_ordinal(int nOrdinal)
 {
     using namespace tvsdk;
     switch (nOrdinal) {
     case NetOrdSetP2PServer:
-        return entry<FnSetP2PServer>(setP2PServer);
+        return entry<FnSetP2PServer>(tv_net_setP2PServer);
     case NetOrdInit:
-        return entry<FnInit>(init);
+        return entry<FnInit>(tv_net_init);
     case NetOrdSdkSwitch:
-        return entry<FnSdkSwitch>(sdkSwitch);
+        return entry<FnSdkSwitch>(tv_net_sdkSwitch);
     case NetOrdSetAppInfo:
-        return entry<FnSetAppInfo>(setAppInfo);
+        return entry<FnSetAppInfo>(tv_net_setAppInfo);
     case NetOrdSetConnectTime:
-        return entry<FnSetConnectTime>(setConnectTime);
+        return entry<FnSetConnectTime>(tv_net_setConnectTime);
     case NetOrdLogin:
-        return entry<FnLogin>(login);
+        return entry<FnLogin>(tv_net_login);
     case NetOrdGetLastError:
-        return entry<FnGetLastError>(getLastError);
+        return entry<FnGetLastError>(tv_net_getLastError);
     case NetOrdSetKeepLife:
-        return entry<FnSetKeepLife>(setKeepLife);
+        return entry<FnSetKeepLife>(tv_net_setKeepLife);
     case NetOrdGetDevConfig:
-        return entry<FnGetDevConfig>(getDevConfig);
+        return entry<FnGetDevConfig>(tv_net_getDevConfig);
     case NetOrdRealPlay:
-        return entry<FnRealPlay>(realPlay);
+        return entry<FnRealPlay>(tv_net_realPlay);
     case NetOrdSetRealDataCallback:
-        return entry<FnSetRealDataCallback>(setRealDataCallback);
+        return entry<FnSetRealDataCallback>(tv_net_setRealDataCallback);
     case NetOrdDelRealDataCallback:
-        return entry<FnDelRealDataCallback>(delRealDataCallback);
+        return entry<FnDelRealDataCallback>(tv_net_delRealDataCallback);
     case NetOrdStopRealPlay:
-        return entry<FnStopRealPlay>(stopRealPlay);
+        return entry<FnStopRealPlay>(tv_net_stopRealPlay);
     case NetOrdSendJson:
-        return entry<FnSendJson>(sendJson);
+        return entry<FnSendJson>(tv_net_sendJson);
     case NetOrdLogout:
-        return entry<FnLogout>(logout);
+        return entry<FnLogout>(tv_net_logout);
     case NetOrdCleanup:
-        return entry<FnCleanup>(cleanup);
+        return entry<FnCleanup>(tv_net_cleanup);
     default:
         return nullptr;
     }

@@ -2,14 +2,15 @@
 
 #include "NetSdkCodes.h"
 
-#include <cerrno>
-#include <fcntl.h>
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
 #include <netdb.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
 #include <sys/socket.h>
-#include <unistd.h>
+#endif
+
+#include <string>
 
 namespace netsdk {
 
@@ -22,52 +23,22 @@ int millisecondsUntil(Clock::time_point deadline)
     return left.count() > 1000000 ? 1000000 : int(left.count());
 }
 
-namespace {
-
-// Waits for `events` on fd; true when they came before the deadline.
-bool waitFor(int fd, short events, Clock::time_point deadline)
-{
-    for (;;) {
-        pollfd p{fd, events, 0};
-        const int n = ::poll(&p, 1, millisecondsUntil(deadline));
-        if (n > 0)
-            return true;
-        if (n == 0)
-            return false;
-        if (errno != EINTR)
-            return true; // let the following call report the error
-    }
-}
-
-int openNonBlocking(const addrinfo *ai)
-{
-    const int fd = ::socket(ai->ai_family, ai->ai_socktype | SOCK_CLOEXEC, ai->ai_protocol);
-    if (fd < 0)
-        return -1;
-    const int on = 1;
-    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-    return fd;
-}
-
-} // namespace
-
 TcpSocket::~TcpSocket()
 {
     close();
 }
 
-TcpSocket::TcpSocket(TcpSocket &&other) noexcept : m_fd(other.m_fd)
+TcpSocket::TcpSocket(TcpSocket &&other) noexcept : m_handle(other.m_handle)
 {
-    other.m_fd = -1;
+    other.m_handle = sock::kInvalid;
 }
 
 TcpSocket &TcpSocket::operator=(TcpSocket &&other) noexcept
 {
     if (this != &other) {
         close();
-        m_fd = other.m_fd;
-        other.m_fd = -1;
+        m_handle = other.m_handle;
+        other.m_handle = sock::kInvalid;
     }
     return *this;
 }
@@ -75,6 +46,8 @@ TcpSocket &TcpSocket::operator=(TcpSocket &&other) noexcept
 int TcpSocket::connectTo(const std::string &host, std::uint16_t port, Clock::time_point deadline)
 {
     close();
+    if (!sock::startup())
+        return ErrConnectFailed;
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -83,26 +56,23 @@ int TcpSocket::connectTo(const std::string &host, std::uint16_t port, Clock::tim
         return ErrConnectFailed;
     int result = ErrConnectFailed;
     for (const addrinfo *ai = list; ai && result != 0; ai = ai->ai_next) {
-        const int fd = openNonBlocking(ai);
-        if (fd < 0)
+        const sock::Handle h = sock::open(ai);
+        if (h == sock::kInvalid)
             continue;
-        int rc = ::connect(fd, ai->ai_addr, ai->ai_addrlen);
-        if (rc != 0 && errno == EINPROGRESS) {
-            if (!waitFor(fd, POLLOUT, deadline)) {
-                ::close(fd);
+        int rc = sock::beginConnect(h, ai);
+        if (rc == 1) {
+            if (!sock::waitFor(h, sock::Writable, deadline)) {
+                sock::close(h);
                 result = ErrTimeOut;
                 break;
             }
-            int err = 0;
-            socklen_t len = sizeof err;
-            ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len);
-            rc = err == 0 ? 0 : -1;
+            rc = sock::connectError(h) == 0 ? 0 : -1;
         }
         if (rc == 0) {
-            m_fd = fd;
+            m_handle = h;
             result = 0;
         } else {
-            ::close(fd);
+            sock::close(h);
         }
     }
     ::freeaddrinfo(list);
@@ -113,17 +83,15 @@ int TcpSocket::sendAll(const std::uint8_t *data, std::size_t size, Clock::time_p
 {
     std::size_t sent = 0;
     while (sent < size) {
-        if (m_fd < 0)
+        if (m_handle == sock::kInvalid)
             return ErrDisconnected;
-        const ssize_t n = ::send(m_fd, data + sent, size - sent, MSG_NOSIGNAL);
+        const long n = sock::send(m_handle, data + sent, size - sent);
         if (n > 0) {
             sent += std::size_t(n);
             continue;
         }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            if (!waitFor(m_fd, POLLOUT, deadline))
+        if (n == sock::kWouldBlock) {
+            if (!sock::waitFor(m_handle, sock::Writable, deadline))
                 return ErrTimeOut;
             continue;
         }
@@ -135,31 +103,29 @@ int TcpSocket::sendAll(const std::uint8_t *data, std::size_t size, Clock::time_p
 long TcpSocket::receive(std::uint8_t *buffer, std::size_t size, Clock::time_point deadline)
 {
     for (;;) {
-        if (m_fd < 0)
+        if (m_handle == sock::kInvalid)
             return ErrDisconnected;
-        const ssize_t n = ::recv(m_fd, buffer, size, 0);
+        const long n = sock::receive(m_handle, buffer, size);
         if (n >= 0)
-            return long(n);
-        if (errno == EINTR)
-            continue;
-        if (errno != EAGAIN && errno != EWOULDBLOCK)
+            return n;
+        if (n != sock::kWouldBlock)
             return ErrDisconnected;
-        if (!waitFor(m_fd, POLLIN, deadline))
+        if (!sock::waitFor(m_handle, sock::Readable, deadline))
             return ErrTimeOut;
     }
 }
 
 void TcpSocket::shutdown()
 {
-    if (m_fd >= 0)
-        ::shutdown(m_fd, SHUT_RDWR);
+    if (m_handle != sock::kInvalid)
+        sock::shutdownBoth(m_handle);
 }
 
 void TcpSocket::close()
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
-    m_fd = -1;
+    if (m_handle != sock::kInvalid)
+        sock::close(m_handle);
+    m_handle = sock::kInvalid;
 }
 
 } // namespace netsdk

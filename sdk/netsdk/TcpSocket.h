@@ -1,15 +1,14 @@
 #pragma once
 // A non-blocking TCP socket (TCP_NODELAY) whose blocking operations all end
-// by a deadline. Owns its descriptor.
+// by a deadline. Owns its socket.
 
-#include <chrono>
+#include "SocketPlatform.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 namespace netsdk {
-
-using Clock = std::chrono::steady_clock;
 
 class TcpSocket
 {
@@ -30,17 +29,14 @@ public:
     // 0 at end of stream, ErrTimeOut or ErrDisconnected.
     long receive(std::uint8_t *buffer, std::size_t size, Clock::time_point deadline);
 
-    int fd() const { return m_fd; }
-    bool isOpen() const { return m_fd >= 0; }
+    sock::Handle handle() const { return m_handle; }
+    bool isOpen() const { return m_handle != sock::kInvalid; }
     // Wakes a thread blocked on the socket without releasing the descriptor.
     void shutdown();
     void close();
 
 private:
-    int m_fd = -1;
+    sock::Handle m_handle = sock::kInvalid;
 };
-
-// Milliseconds from now until the deadline, at least 0, for poll().
-int millisecondsUntil(Clock::time_point deadline);
 
 } // namespace netsdk
