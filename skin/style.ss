@@ -1,5 +1,10 @@
 /* Telvane skin. "@skinpath" is replaced at start-up by the absolute path of
-   this directory, so image URLs work wherever the program is unpacked. */
+   this directory, so image URLs work wherever the program is unpacked.
+
+   No rule here sets min-width, min-height or any other size: a size rule
+   replaces the minimum that the program itself gives its widgets (the
+   120 x 30 login buttons, the 35 px input rows, the 70 x 25 box buttons)
+   when the widget is polished, after the program has set it. */
 
 QWidget {
     font-family: "DejaVu Sans", "Segoe UI", sans-serif;
@@ -15,7 +20,9 @@ QToolTip {
 }
 
 /* --- window bodies ---------------------------------------------------- */
-QFrame#MainFrame, QDialog#CLoginDlg, QWidget#RemoteCtrlClass {
+/* Both top-level windows, the login dialog and the main window, are named
+   MainFrame by the program. */
+#MainFrame {
     background: #f3f5f9;
 }
 
@@ -54,10 +61,6 @@ QToolButton#SysBtn:pressed, QPushButton#SysBtn:pressed {
     background: rgba(255, 255, 255, 60);
 }
 
-QToolButton#SysBtn[closeButton="true"]:hover {
-    background: #e0464e;
-}
-
 /* --- form controls ---------------------------------------------------- */
 QLabel {
     background: transparent;
@@ -68,7 +71,6 @@ QLineEdit, QComboBox {
     border: 1px solid #c9d2de;
     border-radius: 4px;
     padding: 4px 8px;
-    min-height: 22px;
     selection-background-color: #2d7ff0;
 }
 
@@ -79,6 +81,14 @@ QLineEdit:focus, QComboBox:focus {
 QLineEdit:disabled, QComboBox:disabled {
     background: #eceff4;
     color: #8a96a8;
+}
+
+/* Drop-down lists rather than menus placed over the box: a menu-style pop-up
+   sizes itself by rules it read before the box had its name, and shows one
+   row of the language box with a scroll arrow. Set by type, so that every
+   combo box reads it the same from the start. */
+QComboBox {
+    combobox-popup: 0;
 }
 
 QComboBox::drop-down {
@@ -94,6 +104,10 @@ QComboBox::down-arrow {
     height: 12px;
 }
 
+QComboBox QAbstractItemView::item {
+    padding: 4px 6px;
+}
+
 QComboBox QAbstractItemView {
     background: #ffffff;
     border: 1px solid #c9d2de;
@@ -105,12 +119,19 @@ QComboBox QAbstractItemView {
 QComboBox#LanguageBox {
     background: #ffffff;
     padding: 2px 6px;
-    min-height: 0;
 }
 
 QCheckBox {
     spacing: 6px;
     background: transparent;
+}
+
+/* The login grid gives the Auto Login column less than its text needs in
+   some languages ("Login automático"); the box's own minimum lets it run on
+   into the right margin, as the Cancel button below it does, instead of being
+   cut. The only size rule here: the program sets no width for this box. */
+QCheckBox#checkBoxAutoLogin {
+    min-width: 150px;
 }
 
 QCheckBox::indicator {
@@ -134,7 +155,6 @@ QPushButton {
     border-radius: 4px;
     padding: 6px 18px;
     font-weight: bold;
-    min-height: 22px;
 }
 
 QPushButton:hover {
@@ -156,7 +176,6 @@ QLineEdit#IPLineEdit {
     border-radius: 0;
     background: transparent;
     padding: 0;
-    min-height: 0;
 }
 
 CMyIpAddrEdit {
@@ -181,7 +200,6 @@ QPushButton#WhiteToolButton {
     border: 1px solid #2d7ff0;
     border-radius: 4px;
     padding: 0;
-    min-height: 0;
     font-size: 13px;
     font-weight: bold;
 }
