@@ -1,5 +1,7 @@
 #include "CMessageBox.h"
 
+#include "WindowTranslucency.h"
+
 #include <QApplication>
 #include <QBitmap>
 #include <QDesktopWidget>
@@ -10,6 +12,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QTextDocument>
 
@@ -201,6 +204,10 @@ void CMessageBox::centreFrameOnDesktop()
 void CMessageBox::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    if (!coveredPicture.isNull()) {
+        painter.drawPixmap(rect(), coveredPicture);
+        painter.setOpacity(kVeilOpacity);
+    }
     painter.fillRect(rect(), Qt::black);
 }
 
@@ -213,8 +220,32 @@ void CMessageBox::resizeEvent(QResizeEvent *event)
 void CMessageBox::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    prepareVeil();
     frame->show();
     centreFrameOnDesktop();
+}
+
+// Runs before the veil and the box reach the screen, so that a grab sees only
+// what they are about to cover.
+void CMessageBox::prepareVeil()
+{
+    coveredPicture = WindowTranslucency::available() ? QPixmap() : grabCovered();
+    // The veil darkens the picture itself; a compositor that starts later
+    // must not darken it twice.
+    setWindowOpacity(coveredPicture.isNull() ? kVeilOpacity : 1.0);
+}
+
+QPixmap CMessageBox::grabCovered() const
+{
+    const QRect area = geometry();
+    for (QScreen *screen : QGuiApplication::screens()) {
+        const QRect bounds = screen->geometry();
+        if (!bounds.contains(area.center()))
+            continue;
+        const QRect local = area.translated(-bounds.topLeft());
+        return screen->grabWindow(0, local.x(), local.y(), local.width(), local.height());
+    }
+    return QPixmap();
 }
 
 bool CMessageBox::eventFilter(QObject *watched, QEvent *event)
@@ -224,6 +255,8 @@ bool CMessageBox::eventFilter(QObject *watched, QEvent *event)
             paintFrame();
         else if (event->type() == QEvent::Resize)
             maskFrame();
+        else if (event->type() == QEvent::Close && isVisible())
+            reject(); // else the veil stays and blocks the program
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -2,13 +2,17 @@
 // The program's frameless message box. The dialog itself is only a
 // half-transparent black veil laid over the window it belongs to; the message
 // stands in `frame`, a separate white top-level window that the dialog owns
-// and keeps centred on the desktop. GUI thread only: the static functions run
-// a nested event loop and return the index of the chosen button.
+// and keeps centred on the desktop. Closing either window ends the box
+// without a button. Where the platform shows windows opaque whatever their
+// opacity, the veil paints a darkened picture of what it covers instead.
+// GUI thread only: the static functions run a nested event loop and return
+// the index of the chosen button.
 
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QList>
 #include <QMessageBox>
+#include <QPixmap>
 
 class QAbstractButton;
 class QFrame;
@@ -72,6 +76,8 @@ private:
                            const QString &strButton1, const QString &strButton2, bool bCenter);
     void placeVeil(QWidget *parent, bool bCenter);
     void centreFrameOnDesktop();
+    void prepareVeil();
+    QPixmap grabCovered() const;
     void paintFrame();
     void maskFrame();
 
@@ -80,4 +86,7 @@ private:
     QLabel *iconLabel = nullptr;
     QDialogButtonBox *buttonBox = nullptr;
     QList<QAbstractButton *> customButtonList;
+    // What the veil covered when it was shown, where the veil cannot be
+    // translucent; null elsewhere.
+    QPixmap coveredPicture;
 };

@@ -1,11 +1,14 @@
 #include "MessageBoxDriver.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDialog>
 #include <QFrame>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 
 MessageBoxDriver::MessageBoxDriver(int nAnswer) : m_nAnswer(nAnswer)
 {
@@ -23,13 +26,35 @@ void MessageBoxDriver::poll()
             continue;
         m_timer.stop();
         record(frame);
-        const auto buttons = frame->findChildren<QPushButton *>("WhiteToolButton");
-        if (m_nAnswer >= 0 && m_nAnswer < buttons.size())
-            QTest::mouseClick(buttons.at(m_nAnswer), Qt::LeftButton);
-        else
-            veil->close();
+        answer(frame);
+        watchForStuckBox(veil);
         return;
     }
+}
+
+void MessageBoxDriver::answer(QFrame *frame)
+{
+    const auto buttons = frame->findChildren<QPushButton *>("WhiteToolButton");
+    if (m_nAnswer >= 0 && m_nAnswer < buttons.size()) {
+        QTest::mouseClick(buttons.at(m_nAnswer), Qt::LeftButton);
+    } else if (m_nAnswer == kCloseBox) {
+        // What the platform delivers when the user closes the box's own window.
+        QCloseEvent close;
+        QCoreApplication::sendEvent(frame->windowHandle(), &close);
+    } else {
+        frame->parentWidget()->close();
+    }
+}
+
+void MessageBoxDriver::watchForStuckBox(QDialog *veil)
+{
+    QPointer<QDialog> guard(veil);
+    QTimer::singleShot(2000, this, [this, guard] {
+        if (guard && guard->isVisible()) {
+            seen.bStuck = true;
+            guard->close();
+        }
+    });
 }
 
 void MessageBoxDriver::record(QFrame *frame)
@@ -49,5 +74,7 @@ void MessageBoxDriver::record(QFrame *frame)
         seen.buttonSize = button->size();
     }
     seen.veilGeometry = frame->parentWidget()->geometry();
+    seen.veilPicture = frame->parentWidget()->grab().toImage();
+    seen.veilOpacity = frame->parentWidget()->windowOpacity();
     seen.frameGeometry = frame->geometry();
 }
