@@ -35,13 +35,17 @@ int main(int argc, char *argv[])
     form->setContentsMargins(40, 30, 40, 30);
     form->setVerticalSpacing(14);
     auto *ip = new CMyIpAddrEdit(&window);
-    ip->setFixedHeight(32);
+    ip->setFixedHeight(35);
     ip->setText(QStringLiteral("192.168.1.10"));
     form->addRow(QStringLiteral("IP Address"), ip);
     auto *port = new QLineEdit(QStringLiteral("34567"));
+    port->setFixedHeight(35);
     form->addRow(QStringLiteral("Port"), port);
     form->addRow(QString(), new QCheckBox(QStringLiteral("Save information")));
-    form->addRow(QString(), new QPushButton(QStringLiteral("Login")));
+    auto *login = new QPushButton(QStringLiteral("Login"));
+    login->setObjectName(QStringLiteral("WhiteToolButton"));
+    login->setFixedSize(120, 30);
+    form->addRow(QString(), login);
     layout->addLayout(form);
     layout->addStretch();
 
