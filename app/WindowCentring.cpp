@@ -11,6 +11,11 @@ void WindowCentring::centre(QWidget *window)
     QScreen *screen = QGuiApplication::screens().value(nScreen, QGuiApplication::primaryScreen());
     if (!screen)
         return;
-    const QRect area = screen->geometry();
-    window->move((area.width() - window->width()) / 2, (area.height() - window->height()) / 2);
+    window->move(centredIn(screen->geometry(), window->size()));
+}
+
+QPoint WindowCentring::centredIn(const QRect &screen, const QSize &window)
+{
+    return screen.topLeft() +
+           QPoint((screen.width() - window.width()) / 2, (screen.height() - window.height()) / 2);
 }

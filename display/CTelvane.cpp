@@ -79,7 +79,7 @@ void CTelvane::initSdk()
 
 void CTelvane::setLoginResult(int nLoginHandle, int nChannel, int nDevWidth, int nDevHeight)
 {
-    m_nLoginHandle = nLoginHandle;
+    setLoginHandle(nLoginHandle);
     m_nChannel = nChannel;
     m_nDevWidth = nDevWidth;
     m_nDevHeight = nDevHeight;
@@ -93,7 +93,7 @@ void CTelvane::fadeWindow(qreal from, qreal to)
     animation->setStartValue(from);
     animation->setEndValue(to);
     if (to == 0)
-        connect(animation, &QPropertyAnimation::finished, this, &QWidget::close);
+        connect(animation, SIGNAL(finished()), this, SLOT(close()));
     animation->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
@@ -108,7 +108,7 @@ void CTelvane::onResetData()
         killTimer(m_nTimerId);
     m_bRealPlay = false;
     m_nChannel = 0;
-    m_nLoginHandle = -1;
+    setLoginHandle(-1);
     m_nTimerId = -1;
     m_nRealPlayHandle = -1;
     nLastSentX = 0;
@@ -125,12 +125,15 @@ void CTelvane::onRefreshResolution()
     const int nRet = sdkApi().getDevConfig(m_nLoginHandle, kCmdDisplayResolution, kConfigChannelAll,
                                            record.data(), int(record.size()), &nReturned,
                                            kDisplayResolutionTimeoutMs);
-    if (nRet < 0) {
+    const int nWidth = readInt32(record.data(), DisplayResolution::kWidth);
+    const int nHeight = readInt32(record.data(), DisplayResolution::kHeight);
+    // A size of 0 would make every later click unscalable; the old one stays.
+    if (nRet < 0 || nWidth <= 0 || nHeight <= 0) {
         showNotice(QStringLiteral("%1 nRet = %2").arg(tr("Refresh resolution Fail")).arg(nRet));
         return;
     }
-    m_nDevWidth = readInt32(record.data(), DisplayResolution::kWidth);
-    m_nDevHeight = readInt32(record.data(), DisplayResolution::kHeight);
+    m_nDevWidth = nWidth;
+    m_nDevHeight = nHeight;
 }
 
 void CTelvane::showNotice(const QString &text)
@@ -170,8 +173,13 @@ int CTelvane::startRealPlay()
         stopSequence();
     m_pVideoFrame->update();
     unsigned char header[kPlayHeaderLength] = {0};
-    if (sdkApi().playOpenStream(m_nPlayPort, header, kPlayHeaderLength, kPlayStreamBufferSize) == 0)
+    const int nOpened =
+        sdkApi().playOpenStream(m_nPlayPort, header, kPlayHeaderLength, kPlayStreamBufferSize);
+    if (nOpened == 0) {
+        // Staying logged in would leave a black picture that takes no input.
+        leaveAfterFailedStart(nOpened);
         return 0;
+    }
     sdkApi().playPlay(m_nPlayPort, reinterpret_cast<void *>(m_pVideoFrame->winId()));
 
     std::array<unsigned char, ClientInfo::kSize> clientInfo{};
@@ -185,10 +193,15 @@ int CTelvane::startRealPlay()
     }
     const int nError = sdkApi().getLastError();
     releaseDecoder();
+    leaveAfterFailedStart(nError);
+    return m_nRealPlayHandle;
+}
+
+void CTelvane::leaveAfterFailedStart(int nError)
+{
     showNotice(QStringLiteral("%1 nRet = %2").arg(tr("Start RealPlay Fail")).arg(nError));
     // Called before the event loop runs: a direct exit() would be lost.
     QMetaObject::invokeMethod(this, "onExit", Qt::QueuedConnection);
-    return m_nRealPlayHandle;
 }
 
 int TV_SDK_CALL CTelvane::realDataCallback(int nRealPlayHandle, int nDataType, unsigned char *pData,
@@ -219,17 +232,29 @@ void TV_SDK_CALL CTelvane::disconnectCallback(int nLoginHandle, char *pReserved,
         window->onDisconnect(nLoginHandle);
 }
 
+void CTelvane::setLoginHandle(int nLoginHandle)
+{
+    m_nLoginHandle = nLoginHandle;
+    m_nReportHandle.store(nLoginHandle);
+}
+
 void CTelvane::onDisconnect(int nLoginHandle)
 {
-    // Any thread: the comparison with the session's handle is made on the
-    // GUI thread, which alone writes it.
+    // Any thread. A report is judged against the handle held when it
+    // arrives: one that comes while no session is held (during the silent
+    // login, before setLoginResult) must not match the handle handed over
+    // later. The GUI thread compares again, since the session may end
+    // before the queued call runs.
+    const int nHeld = m_nReportHandle.load();
+    if (nHeld < 1 || nLoginHandle != nHeld)
+        return;
     QMetaObject::invokeMethod(this, "onDisconnectReported", Qt::QueuedConnection,
                               Q_ARG(int, nLoginHandle));
 }
 
 void CTelvane::onDisconnectReported(int nLoginHandle)
 {
-    if (nLoginHandle != m_nLoginHandle || m_bLeaving)
+    if (m_nLoginHandle < 1 || nLoginHandle != m_nLoginHandle || m_bLeaving)
         return;
     m_bLeaving = true;
     showNotice(tr("Device Disconnect"));

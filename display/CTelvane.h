@@ -8,8 +8,8 @@
 // Threads: everything runs on the GUI thread except the two SDK callbacks.
 // realDataCallback runs on an SDK thread and reads only m_nPlayPort, which
 // never changes after construction. disconnectCallback also runs on an SDK
-// thread; it only queues the report to the GUI thread, where the handle is
-// compared, so no member is read across threads.
+// thread; it reads only m_nReportHandle, an atomic copy of the login handle,
+// and queues a matching report to the GUI thread, which compares it again.
 
 #include "RemoteCtrlTypes.h"
 #include "SdkDefs.h"
@@ -17,6 +17,7 @@
 
 #include <QPoint>
 #include <QWidget>
+#include <atomic>
 #include <string>
 
 class CTitleWidget;
@@ -60,6 +61,8 @@ private:
     void sendCommand(const std::string &json);
     void showNotice(const QString &text);
     void fadeWindow(qreal from, qreal to);
+    void leaveAfterFailedStart(int nError);
+    void setLoginHandle(int nLoginHandle);
 
     Ui::RemoteCtrlClass ui;
     CTitleWidget *m_pTitleWidget;
@@ -68,6 +71,8 @@ private:
     int m_nRealPlayHandle = -1;
     bool m_bRealPlay = false;
     int m_nLoginHandle = -1;
+    // m_nLoginHandle as the SDK's disconnect thread may read it.
+    std::atomic<int> m_nReportHandle{-1};
     int m_nChannel = 0;
     int m_nTimerId = -1;
     int nLastSentX = 0;

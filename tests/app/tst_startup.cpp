@@ -1,8 +1,10 @@
 // The start-up pieces: the application's key filter, the style sheet's
-// skin path, the choice of language and translation file, the relaunch.
+// skin path, the choice of language and translation file, the relaunch,
+// and where a new window is placed.
 #include "CGlobalApplication.h"
 #include "Relauncher.h"
 #include "StartupFiles.h"
+#include "WindowCentring.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -52,6 +54,8 @@ private slots:
     void language();
     void relaunchOnlyForRestartCode();
     void relaunchCommandQuotesPath();
+    void centredOnItsScreen_data();
+    void centredOnItsScreen();
 };
 
 void TestStartup::keyFilter_data()
@@ -165,6 +169,30 @@ void TestStartup::relaunchCommandQuotesPath()
 {
     const QString command = Relauncher::command();
     QCOMPARE(command, "\"" + QCoreApplication::applicationFilePath() + "\"");
+}
+
+void TestStartup::centredOnItsScreen_data()
+{
+    QTest::addColumn<QRect>("screen");
+    QTest::addColumn<QSize>("window");
+    QTest::addColumn<QPoint>("place");
+    QTest::newRow("primary") << QRect(0, 0, 1600, 1000) << QSize(900, 600) << QPoint(350, 200);
+    QTest::newRow("right of the primary")
+        << QRect(1920, 0, 1280, 1024) << QSize(900, 600) << QPoint(2110, 212);
+    QTest::newRow("above and left of it")
+        << QRect(-1280, -1024, 1280, 1024) << QSize(550, 420) << QPoint(-915, -722);
+    QTest::newRow("odd size, truncated")
+        << QRect(0, 0, 1601, 1001) << QSize(550, 420) << QPoint(525, 290);
+    QTest::newRow("larger than the screen")
+        << QRect(100, 0, 800, 600) << QSize(900, 700) << QPoint(50, -50);
+}
+
+void TestStartup::centredOnItsScreen()
+{
+    QFETCH(QRect, screen);
+    QFETCH(QSize, window);
+    QFETCH(QPoint, place);
+    QCOMPARE(WindowCentring::centredIn(screen, window), place);
 }
 
 int main(int argc, char *argv[])

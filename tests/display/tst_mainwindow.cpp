@@ -167,15 +167,22 @@ void TestMainWindow::startAndRestart()
 void TestMainWindow::decoderOpenFails()
 {
     Session s;
+    s.dir.writeRaw("[RemoteCtrlSystem]\nAutoLogin=1\n");
     s.sdk.setResult(FakeSdkCall::Play, PlayOrdOpenStream, 0);
-    CTelvane w;
-    w.setLoginResult(7, 0, 1920, 1080);
-    ModalAnswerer answerer;
-    QCOMPARE(w.startRealPlay(), 0);
-    QCOMPARE(s.sdk.sequence().mid(3), QStringList({"P17"}));
-    QVERIFY(answerer.texts().isEmpty());
-    QVERIFY(!CTelvaneProbe::playing(w));
-    QCOMPARE(CTelvaneProbe::loginHandle(w), 7);
+    {
+        CTelvane w;
+        w.setLoginResult(7, 0, 1920, 1080);
+        ModalAnswerer answerer;
+        QCOMPARE(w.startRealPlay(), 0);
+        QCOMPARE(s.sdk.sequence().mid(3), QStringList({"P17"}));
+        QCOMPARE(answerer.texts(), QStringList({"Start RealPlay Fail nRet = 0"}));
+        QVERIFY(!CTelvaneProbe::playing(w));
+        // Back to the login dialog, as after a refused real play.
+        QCOMPARE(RunLoop::untilExit(3000), 1111);
+        QCOMPARE(AppConfig::readInt(ConfigKeys::kAutoLogin, -1), 0);
+        s.sdk.clearCalls();
+    }
+    QCOMPARE(s.sdk.sequence(), QStringList({"N62", "N6"}));
 }
 
 void TestMainWindow::realPlayFails()
@@ -241,8 +248,10 @@ void TestMainWindow::disconnect()
     s.dir.writeRaw("[RemoteCtrlSystem]\nAutoLogin=1\n");
     CTelvane w;
     ModalAnswerer answerer;
-    // No session yet: a report is ignored.
+    // No session yet: reports are ignored, also one for the handle that the
+    // login then hands over.
     QVERIFY(s.sdk.fireDisconnect(-1));
+    QVERIFY(s.sdk.fireDisconnect(7));
     w.setLoginResult(7, 0, 1920, 1080);
     QVERIFY(s.sdk.fireDisconnect(8));
     QCOMPARE(RunLoop::untilExit(300), RunLoop::kTimedOut);
@@ -294,6 +303,14 @@ void TestMainWindow::refreshResolution()
     s.sdk.setConfigResult(kCmdDisplayResolution, -3);
     QTest::mouseClick(titleButton(w, "Refresh resolution"), Qt::LeftButton);
     QTRY_COMPARE(answerer.texts(), QStringList({"Refresh resolution Fail nRet = -3"}));
+    QCOMPARE(CTelvaneProbe::device(w), QSize(1280, 1024));
+
+    // A size of nothing is a failure too, and keeps the good one.
+    s.sdk.setConfigResult(kCmdDisplayResolution, 0);
+    s.sdk.setConfigRecord(kCmdDisplayResolution, QByteArray(8, '\0'));
+    QTest::mouseClick(titleButton(w, "Refresh resolution"), Qt::LeftButton);
+    QTRY_COMPARE(answerer.texts().size(), 2);
+    QCOMPARE(answerer.texts().at(1), QString("Refresh resolution Fail nRet = 0"));
     QCOMPARE(CTelvaneProbe::device(w), QSize(1280, 1024));
 }
 
