@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QRegExp>
+#include <QStringList>
+#include <algorithm>
 #include <array>
 
 using namespace tvsdk;
@@ -20,6 +22,8 @@ constexpr int kInteractiveDeadTime = 10;
 constexpr int kSilentKeepAlive = 3;
 constexpr int kSilentDeadTime = 6;
 constexpr int kMaxPort = 65535;
+constexpr int kLoginTypeAddress = 0;
+constexpr int kLoginTypeCloud = 1;
 // The password never reaches the debug output, where any debugger or log
 // collector on the desk machine would read it.
 constexpr const char *kPasswordMask = "******";
@@ -87,13 +91,25 @@ bool DeviceLogin::isValidSerialLength(int nLength)
     return nLength == 10 || nLength == 12 || nLength == 16 || nLength == 20;
 }
 
+bool DeviceLogin::hasEmptyOctet(const QString &ip)
+{
+    const QStringList octets = ip.split(QLatin1Char('.'));
+    return std::any_of(octets.cbegin(), octets.cend(),
+                       [](const QString &octet) { return octet.isEmpty(); });
+}
+
+int DeviceLogin::normalLoginType(int nLoginType)
+{
+    return nLoginType == kLoginTypeCloud ? kLoginTypeCloud : kLoginTypeAddress;
+}
+
 bool DeviceLogin::run(const LoginInput &input, LoginResult &result)
 {
     std::array<unsigned char, DeviceInfo::kSize> devInfo{};
     if (input.nEncrypt != 0)
         writeInt32(devInfo.data(), DeviceInfo::kLoginCode, input.nEncryptCode);
     int nError = 0;
-    const bool bLoggedIn = input.nLoginType == 0
+    const bool bLoggedIn = normalLoginType(input.nLoginType) == kLoginTypeAddress
                                ? loginByAddress(input, devInfo.data(), nError, result)
                                : loginByCloud(input, devInfo.data(), nError, result);
     if (!bLoggedIn)
@@ -118,7 +134,7 @@ bool DeviceLogin::run(const LoginInput &input, LoginResult &result)
 bool DeviceLogin::loginByAddress(const LoginInput &input, unsigned char *devInfo, int &nError,
                                  LoginResult &result)
 {
-    if (input.ip.isEmpty() || input.portText.isEmpty() || input.userName.isEmpty() ||
+    if (hasEmptyOctet(input.ip) || input.portText.isEmpty() || input.userName.isEmpty() ||
         !isValidPort(input.portText)) {
         fail(QCoreApplication::translate("CLoginDlg", "Input Device Information"));
         return false;
@@ -187,24 +203,34 @@ bool DeviceLogin::checkCapabilities(LoginResult &result)
         logout(result);
         return false;
     }
+    return readResolution(result);
+}
+
+bool DeviceLogin::readResolution(LoginResult &result)
+{
     std::array<unsigned char, DisplayResolution::kSize> resolution{};
-    nRet = sdkApi().getDevConfig(result.nLoginHandle, kCmdDisplayResolution, kConfigChannelAll,
-                                 resolution.data(), int(resolution.size()), &nReturned,
-                                 kDisplayResolutionTimeoutMs);
-    if (nRet < 0) {
+    int nReturned = 0;
+    const int nRet = sdkApi().getDevConfig(
+        result.nLoginHandle, kCmdDisplayResolution, kConfigChannelAll, resolution.data(),
+        int(resolution.size()), &nReturned, kDisplayResolutionTimeoutMs);
+    const int nWidth = readInt32(resolution.data(), DisplayResolution::kWidth);
+    const int nHeight = readInt32(resolution.data(), DisplayResolution::kHeight);
+    // Without a size no mouse position can be scaled: the session would open
+    // and then drop every click.
+    if (nRet < 0 || nWidth <= 0 || nHeight <= 0) {
         fail(failure(QCoreApplication::translate("CLoginDlg", "Get VGA Resolution Fail"), nRet));
         logout(result);
         return false;
     }
-    result.nDevWidth = readInt32(resolution.data(), DisplayResolution::kWidth);
-    result.nDevHeight = readInt32(resolution.data(), DisplayResolution::kHeight);
+    result.nDevWidth = nWidth;
+    result.nDevHeight = nHeight;
     return true;
 }
 
 void DeviceLogin::saveLoginValues(const LoginInput &input)
 {
     using namespace ConfigKeys;
-    AppConfig::write(kLoginType, input.nLoginType);
+    AppConfig::write(kLoginType, normalLoginType(input.nLoginType));
     AppConfig::write(kSaveInfo, input.bSaveInfo ? 1 : 0);
     AppConfig::write(kAutoLogin, input.bAutoLogin ? 1 : 0);
     if (!input.bSaveInfo)

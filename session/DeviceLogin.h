@@ -52,6 +52,10 @@ public:
     static QString parseErrorInfo(int nError);
     static bool isValidPort(const QString &portText);
     static bool isValidSerialLength(int nLength);
+    // An address with a blank octet ("192.168..1", "...") is missing input.
+    static bool hasEmptyOctet(const QString &ip);
+    // The login-type index that is used: 1 means cloud, anything else address.
+    static int normalLoginType(int nLoginType);
 
 private:
     bool loginByAddress(const LoginInput &input, unsigned char *devInfo, int &nError,
@@ -59,6 +63,7 @@ private:
     bool loginByCloud(const LoginInput &input, unsigned char *devInfo, int &nError,
                       LoginResult &result);
     bool checkCapabilities(LoginResult &result);
+    bool readResolution(LoginResult &result);
     void fail(const QString &message);
     void logout(LoginResult &result);
     void setBusy(bool bBusy);

@@ -4,14 +4,15 @@
 #include "CMessageBox.h"
 #include "CTitleWidget.h"
 #include "ConfigKeys.h"
+#include "DecimalValidator.h"
 #include "DeviceLogin.h"
 #include "Relauncher.h"
 #include "WindowBorder.h"
 #include "WindowCentring.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QHBoxLayout>
-#include <QIntValidator>
 #include <QKeyEvent>
 #include <QListView>
 
@@ -27,6 +28,8 @@ constexpr int kButtonHeight = 30;
 constexpr int kLanguageWidth = 100;
 constexpr int kLanguageHeight = 30;
 constexpr int kLanguageRightOffset = 160;
+constexpr int kMaxPort = 65535;
+constexpr int kDrainInputMs = 100;
 } // namespace
 
 CLoginDlg::CLoginDlg(QWidget *parent) : QDialog(parent)
@@ -51,7 +54,7 @@ CLoginDlg::CLoginDlg(QWidget *parent) : QDialog(parent)
     ui.comboBoxLoginType->addItem(tr("IP"));
     ui.comboBoxLoginType->addItem(tr("Cloud"));
     ui.lineEditPassword->setEchoMode(QLineEdit::Password);
-    ui.lineEditPort->setValidator(new QIntValidator(0, 65535, this));
+    ui.lineEditPort->setValidator(new DecimalValidator(kMaxPort, this));
     ui.lineEditCloud->hide();
     ui.labelCloud->hide();
     connect(ui.comboBoxLoginType, SIGNAL(currentIndexChanged(int)), this,
@@ -97,7 +100,7 @@ void CLoginDlg::loadLoginInfo()
 
     ui.checkBoxSaveInfo->setChecked(nSaveInfo != 0);
     ui.checkBoxAutoLogin->setChecked(nAutoLogin != 0);
-    ui.comboBoxLoginType->setCurrentIndex(nLoginType);
+    ui.comboBoxLoginType->setCurrentIndex(DeviceLogin::normalLoginType(nLoginType));
     ui.lineEditIP->setText(ip);
     ui.lineEditCloud->setText(cloud);
     ui.lineEditPassword->setText(password);
@@ -110,7 +113,8 @@ void CLoginDlg::setLoginInfo(const QString &loginType, const QString &ip, const 
                              const QString &port, const QString &userName, const QString &password,
                              const QString &language)
 {
-    ui.comboBoxLoginType->setCurrentIndex(loginType.toInt(nullptr, 10));
+    ui.comboBoxLoginType->setCurrentIndex(
+        DeviceLogin::normalLoginType(loginType.toInt(nullptr, 10)));
     ui.lineEditIP->setText(ip);
     ui.lineEditCloud->setText(cloud);
     ui.lineEditPassword->setText(password);
@@ -178,10 +182,39 @@ QString CLoginDlg::parseErrorInfo(int nError)
 
 void CLoginDlg::setLoginBusy(bool bBusy)
 {
-    ui.btnLogin->setEnabled(!bBusy);
-    // Lets the disabled button be drawn before the SDK call blocks.
-    if (bBusy)
-        QCoreApplication::processEvents();
+    if (bBusy) {
+        ui.btnLogin->setEnabled(false);
+        // Lets the disabled button be drawn before the SDK call blocks. Input
+        // stays queued: a Cancel or a language change handled now would act
+        // on a dialog whose login then goes on.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        return;
+    }
+    discardQueuedInput();
+    ui.btnLogin->setEnabled(true);
+}
+
+void CLoginDlg::discardQueuedInput()
+{
+    // Clicks and keys made while the login blocked were aimed at a dialog
+    // whose outcome the user had not seen yet. Handled later, a Cancel would
+    // close the dialog under the notice that follows or undo a success, and
+    // a Return would log in again.
+    m_bDiscardingInput = true;
+    qApp->installEventFilter(this);
+    // The repaint pass left that input queued and told the dispatcher it was
+    // handled; without a new wake-up it would wait for the next event.
+    QAbstractEventDispatcher::instance()->wakeUp();
+    QCoreApplication::processEvents(QEventLoop::AllEvents, kDrainInputMs);
+    qApp->removeEventFilter(this);
+    m_bDiscardingInput = false;
+}
+
+bool CLoginDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    if (m_bDiscardingInput && event->spontaneous() && dynamic_cast<QInputEvent *>(event))
+        return true;
+    return QDialog::eventFilter(watched, event);
 }
 
 void CLoginDlg::onLoginTypeChanged(int nIndex)

@@ -39,6 +39,7 @@ public slots:
     QString parseErrorInfo(int nError);
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
@@ -48,6 +49,7 @@ private:
     bool runLogin(bool bInteractive);
     void showPrompt(const QString &message);
     void setLoginBusy(bool bBusy);
+    void discardQueuedInput();
 
     int m_nEncrypt;
     int m_nEncryptCode;
@@ -55,4 +57,5 @@ private:
     CTitleWidget *m_pTitleWidget;
     QComboBox *m_pLanguageBox;
     QString m_strLanguage;
+    bool m_bDiscardingInput = false;
 };

@@ -49,15 +49,22 @@ void CMyIpAddrEdit::setText(const QString &text)
     int nPos = 0;
     QStringList octets;
     if (validator.validate(strAddress, nPos) == QValidator::Acceptable)
-        octets = text.split(QLatin1Char('.'), Qt::KeepEmptyParts, Qt::CaseSensitive);
+        octets = text.split(QLatin1Char('.'));
     for (int i = 0; i < kPartCount; ++i)
         m_pParts[i]->setText(i < octets.size() ? octets.at(i) : QString());
 }
 
 QString CMyIpAddrEdit::text() const
 {
-    return QStringLiteral("%1.%2.%3.%4")
-        .arg(m_pParts[0]->text(), m_pParts[1]->text(), m_pParts[2]->text(), m_pParts[3]->text());
+    return QStringLiteral("%1.%2.%3.%4").arg(octet(0), octet(1), octet(2), octet(3));
+}
+
+QString CMyIpAddrEdit::octet(int nIndex) const
+{
+    // "010" stays as typed on screen, but address parsers read a leading zero
+    // as octal (010 is 8): the address goes out in plain decimal.
+    const QString strPart = m_pParts[nIndex]->text();
+    return strPart.isEmpty() ? strPart : QString::number(strPart.toInt(nullptr, 10));
 }
 
 void CMyIpAddrEdit::onKeyPressLeftOrRight(int nKey, int nIndex)

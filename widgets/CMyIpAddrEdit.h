@@ -18,7 +18,8 @@ public:
     // Fills the parts from a complete dotted address; anything else clears
     // all four parts.
     void setText(const QString &text);
-    // The four parts joined with dots, unvalidated ("..." when empty).
+    // The four parts joined with dots, each in plain decimal ("010" gives
+    // 10); a blank part stays blank ("..." when all are).
     QString text() const;
 
 signals:
@@ -36,6 +37,8 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    QString octet(int nIndex) const;
+
     static constexpr int kPartCount = 4;
     static constexpr int kDotCount = 3;
 

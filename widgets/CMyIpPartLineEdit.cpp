@@ -1,6 +1,7 @@
 #include "CMyIpPartLineEdit.h"
 
-#include <QIntValidator>
+#include "DecimalValidator.h"
+
 #include <QKeyEvent>
 
 namespace {
@@ -17,26 +18,6 @@ const char *const kPartStyles[] = {
     "#IPLineEdit{border-left:0px;border-right:0px;border-radius:0px;}",
     "#IPLineEdit{border-left:0px;border-radius:0px;}",
 };
-
-// QIntValidator calls "256".."999" and a bare sign Intermediate, and a line
-// edit lets Intermediate keystrokes in, so an octet could read 999 or +5. An
-// octet is one to three digits worth at most 255; anything else is refused.
-class OctetValidator : public QIntValidator
-{
-public:
-    explicit OctetValidator(QObject *parent = nullptr) : QIntValidator(0, kMaxOctet, parent) {}
-
-    State validate(QString &input, int &pos) const override
-    {
-        for (const QChar ch : input)
-            if (ch < QLatin1Char('0') || ch > QLatin1Char('9'))
-                return Invalid;
-        const State state = QIntValidator::validate(input, pos);
-        if (state == Intermediate && !input.isEmpty())
-            return Invalid;
-        return state;
-    }
-};
 } // namespace
 
 CMyIpPartLineEdit::CMyIpPartLineEdit(QWidget *parent, int nIndex)
@@ -46,7 +27,7 @@ CMyIpPartLineEdit::CMyIpPartLineEdit(QWidget *parent, int nIndex)
     setFrame(false);
     setAlignment(Qt::AlignCenter);
     setObjectName(QStringLiteral("IPLineEdit"));
-    setValidator(new OctetValidator(this));
+    setValidator(new DecimalValidator(kMaxOctet, this));
     if (nIndex >= kFirstIndex && nIndex <= kLastIndex)
         setStyleSheet(QLatin1String(kPartStyles[nIndex]));
     connect(this, SIGNAL(textEdited(const QString &)), this, SLOT(text_edited(const QString &)));
@@ -85,7 +66,7 @@ void CMyIpPartLineEdit::focusInEvent(QFocusEvent *event)
 
 void CMyIpPartLineEdit::text_edited(const QString &text)
 {
-    OctetValidator validator;
+    const DecimalValidator validator(kMaxOctet);
     QString strText = text;
     int nPos = 0;
     if (validator.validate(strText, nPos) != QValidator::Acceptable || text.length() < 2)

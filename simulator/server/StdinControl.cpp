@@ -28,7 +28,11 @@ void StdinControl::readLines()
     while ((nl = m_pending.indexOf('\n')) >= 0) {
         const QString line = QString::fromUtf8(m_pending.left(nl)).trimmed();
         m_pending.remove(0, nl + 1);
+#if QT_VERSION >= QT_VERSION_CHECK(5, 14, 0)
         const QStringList words = line.split(' ', Qt::SkipEmptyParts);
+#else
+        const QStringList words = line.split(' ', QString::SkipEmptyParts);
+#endif
         int w = 0, h = 0;
         if (words.size() == 2 && words[0] == "resolution" && SimOptions::parseSize(words[1], w, h))
             emit resolutionRequested(w, h);

@@ -10,6 +10,7 @@
 #include "ModalAnswerer.h"
 #include "RemoteCtrlCommand.h"
 #include "RunLoop.h"
+#include "SdkApi.h"
 #include "SdkBinding.h"
 #include "SimProcess.h"
 #include "TestConfigDir.h"
@@ -75,6 +76,8 @@ private slots:
     void logoutAsksForRestart();
     void lostRecorderToldOnce();
     void refusedRealPlay();
+    void leadingZeroIsDecimal_data();
+    void leadingZeroIsDecimal();
 
 private:
     // Logs in silently with the seven command-line values and starts the
@@ -184,6 +187,36 @@ void TestSessionE2E::refusedRealPlay()
     QVERIFY2(answerer.texts().first().startsWith("Start RealPlay Fail nRet = -"),
              qPrintable(answerer.texts().first()));
     QCOMPARE(RunLoop::untilExit(5000), 1111);
+}
+
+void TestSessionE2E::leadingZeroIsDecimal_data()
+{
+    QTest::addColumn<bool>("fromFile"); // else from the command line
+    QTest::newRow("Config.ini") << true;
+    QTest::newRow("command line") << false;
+}
+
+// An address parser reads 010 as octal 8: two recorders on the same port,
+// one at the address the user means and one where octal would lead.
+void TestSessionE2E::leadingZeroIsDecimal()
+{
+    QFETCH(bool, fromFile);
+    TestConfigDir dir;
+    SimProcess meant;
+    QVERIFY(meant.start({"--listen", "127.0.0.10:0"}));
+    const QString port = QString::number(meant.port());
+    SimProcess octal;
+    QVERIFY(octal.start({"--listen", "127.0.0.8:" + port}));
+    if (fromFile)
+        dir.writeRaw("[RemoteCtrlDevInfo]\nIP=127.0.0.010\nPort=" + port.toLatin1() + "\n");
+    CTelvane window; // initialises the SDK
+    CLoginDlg dialog;
+    if (!fromFile)
+        dialog.setLoginInfo("0", "127.0.0.010", "", port, "admin", "", "English");
+    QVERIFY(dialog.onLoginDevice());
+    QTRY_VERIFY(meant.log().contains("login of \"admin\" (by address) accepted"));
+    QVERIFY(!octal.log().contains("connection from"));
+    sdkApi().logout(dialog.m_nLoginHandle);
 }
 
 QTEST_MAIN(TestSessionE2E)

@@ -10,9 +10,11 @@
 #include "TestConfigDir.h"
 
 #include <QApplication>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <array>
+#include <qpa/qwindowsysteminterface.h>
 
 using namespace tvsdk;
 
@@ -34,6 +36,30 @@ QByteArray deviceInfo(int a, int b, const QByteArray &text)
     record.replace(int(DeviceInfo::kErrorText), text.size(), text);
     return record;
 }
+// Input the way the window system hands it over: queued for the next pass
+// of event processing that takes user input, where QTest delivers at once.
+using Queued = QWindowSystemInterface::AsynchronousDelivery;
+
+void queueClick(QWidget *target)
+{
+    QWindow *window = target->window()->windowHandle();
+    const QPoint centre = target->rect().center();
+    const QPointF local = target->mapTo(target->window(), centre);
+    const QPointF global = target->mapToGlobal(centre);
+    QWindowSystemInterface::handleMouseEvent<Queued>(window, local, global, Qt::LeftButton,
+                                                     Qt::LeftButton, QEvent::MouseButtonPress);
+    QWindowSystemInterface::handleMouseEvent<Queued>(window, local, global, Qt::NoButton,
+                                                     Qt::LeftButton, QEvent::MouseButtonRelease);
+}
+
+void queueReturn(QWidget *target)
+{
+    QWindow *window = target->window()->windowHandle();
+    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease})
+        QWindowSystemInterface::handleKeyEvent<Queued>(window, type, Qt::Key_Return, Qt::NoModifier,
+                                                       QStringLiteral("\r"));
+}
+
 // A language change ends the event loop before one runs; the request
 // stays pending and would end the next nested loop (a message box) at once.
 void clearPendingExit()
@@ -56,20 +82,25 @@ private slots:
     void failures();
     void errorTexts_data();
     void errorTexts();
+    void portFieldTakesOnlyPorts_data();
+    void portFieldTakesOnlyPorts();
     void loginCode();
     void savedValues();
     void cloudLoginRewritesHiddenFields();
     void serialLengthCheckedFirst();
     void returnAgainstKeypadEnter();
     void returnDuringLoginIgnored();
+    void inputDuringLoginWaits_data();
+    void inputDuringLoginWaits();
     void languageChange();
     void portugueseShowsEnglish();
-    void storedTypeTwoTakesCloudPath();
+    void loginTypeOutOfRangeIsAddress_data();
+    void loginTypeOutOfRangeIsAddress();
     void commandLineValues();
     void traceMasksPassword();
     void unterminatedErrorTextBounded();
-    void invalidPortNeverWraps_data();
-    void invalidPortNeverWraps();
+    void unusableAddressNeverReachesSdk_data();
+    void unusableAddressNeverReachesSdk();
 };
 
 void TestLogin::initTestCase()
@@ -176,21 +207,29 @@ void TestLogin::failures_data()
     QTest::addColumn<int>("command9");
     QTest::addColumn<bool>("flag");
     QTest::addColumn<int>("command127");
+    QTest::addColumn<QByteArray>("size");
     QTest::addColumn<QString>("prompt");
     QTest::addColumn<QStringList>("calls");
     const QStringList throughConfig{"N89", "N57", "N96", "N31", "N62"};
-    QTest::newRow("login fails") << false << 0 << 0 << 0 << true << 0 << "Login Fail 0"
+    const QStringList throughSize{"N89", "N57", "N96", "N31", "N31", "N62"};
+    const QByteArray sized; // the double's 1920 x 1080
+    QTest::newRow("login fails") << false << 0 << 0 << 0 << true << 0 << sized << "Login Fail 0"
                                  << QStringList({"N89", "N57"});
-    QTest::newRow("agent") << true << 9 << kErrorAgentLogin << 0 << true << 0
+    QTest::newRow("agent") << true << 9 << kErrorAgentLogin << 0 << true << 0 << sized
                            << "Agent login, unable to operate"
                            << QStringList({"N89", "N57", "N41", "N62"});
-    QTest::newRow("command 9 fails") << false << 9 << 0 << -3 << true << 0
+    QTest::newRow("command 9 fails") << false << 9 << 0 << -3 << true << 0 << sized
                                      << "Get System Function Fail nRet = -3" << throughConfig;
-    QTest::newRow("no remote control")
-        << false << 9 << 0 << 0 << false << 0 << "Device Not Support Remote Ctrl" << throughConfig;
-    QTest::newRow("command 127 fails")
-        << false << 9 << 0 << 0 << true << -2 << "Get VGA Resolution Fail nRet = -2"
-        << QStringList({"N89", "N57", "N96", "N31", "N31", "N62"});
+    QTest::newRow("no remote control") << false << 9 << 0 << 0 << false << 0 << sized
+                                       << "Device Not Support Remote Ctrl" << throughConfig;
+    QTest::newRow("command 127 fails") << false << 9 << 0 << 0 << true << -2 << sized
+                                       << "Get VGA Resolution Fail nRet = -2" << throughSize;
+    // No mouse position could be scaled to a display of no size.
+    QTest::newRow("display 0 x 0") << false << 9 << 0 << 0 << true << 0 << QByteArray(8, '\0')
+                                   << "Get VGA Resolution Fail nRet = 0" << throughSize;
+    QTest::newRow("display height -1")
+        << false << 9 << 0 << 0 << true << 0 << QByteArray("\xff\xff\xff\xff\x80\x07\0\0", 8)
+        << "Get VGA Resolution Fail nRet = 0" << throughSize;
 }
 
 void TestLogin::failures()
@@ -201,6 +240,7 @@ void TestLogin::failures()
     QFETCH(int, command9);
     QFETCH(bool, flag);
     QFETCH(int, command127);
+    QFETCH(QByteArray, size);
     QFETCH(QString, prompt);
     QFETCH(QStringList, calls);
     TestConfigDir dir;
@@ -211,6 +251,8 @@ void TestLogin::failures()
     if (!flag)
         sdk.setConfigRecord(kCmdSystemFunction, QByteArray(229, '\0'));
     sdk.setConfigResult(kCmdDisplayResolution, command127);
+    if (!size.isEmpty())
+        sdk.setConfigRecord(kCmdDisplayResolution, size);
     CLoginDlg dialog;
     LoginDlgDriver d(dialog);
     d.check("checkBoxSaveInfo")->setChecked(true);
@@ -273,6 +315,39 @@ void TestLogin::errorTexts()
     ModalAnswerer answerer;
     LoginDlgDriver(dialog).clickLogin();
     QCOMPARE(answerer.texts(), QStringList({"Login Fail " + text}));
+}
+
+void TestLogin::portFieldTakesOnlyPorts_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("port");
+    QTest::newRow("65535") << "65535"
+                           << "65535";
+    QTest::newRow("70000") << "70000"
+                           << "7000";
+    QTest::newRow("99999") << "99999"
+                           << "9999";
+    QTest::newRow("six digits") << "123456"
+                                << "12345";
+    QTest::newRow("+80") << "+80"
+                         << "80";
+    QTest::newRow("-1") << "-1"
+                        << "1";
+    QTest::newRow("8 a 0") << "8a 0"
+                           << "80";
+}
+
+void TestLogin::portFieldTakesOnlyPorts()
+{
+    QFETCH(QString, keys);
+    QFETCH(QString, port);
+    TestConfigDir dir;
+    FakeSdk sdk;
+    CLoginDlg dialog;
+    QLineEdit *edit = LoginDlgDriver(dialog).edit("lineEditPort");
+    edit->clear();
+    QTest::keyClicks(edit, keys);
+    QCOMPARE(edit->text(), port);
 }
 
 void TestLogin::loginCode()
@@ -397,6 +472,48 @@ void TestLogin::returnDuringLoginIgnored()
     QVERIFY(d.button("Login")->isEnabled());
 }
 
+void TestLogin::inputDuringLoginWaits_data()
+{
+    QTest::addColumn<bool>("cancel"); // else Return
+    QTest::addColumn<int>("loginResult");
+    QTest::newRow("Cancel, login succeeds") << true << 7;
+    QTest::newRow("Cancel, login fails") << true << -1;
+    QTest::newRow("Return, login succeeds") << false << 7;
+    QTest::newRow("Return, login fails") << false << -1;
+}
+
+void TestLogin::inputDuringLoginWaits()
+{
+    QFETCH(bool, cancel);
+    QFETCH(int, loginResult);
+    const bool bSucceeds = loginResult > 0;
+    TestConfigDir dir;
+    FakeSdk sdk;
+    sdk.setResult(FakeSdkCall::Net, NetOrdLogin, loginResult);
+    CLoginDlg dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    LoginDlgDriver d(dialog);
+    d.edit("lineEditPassword")->setFocus();
+    QSignalSpy rejected(&dialog, &QDialog::rejected);
+    ModalAnswerer answerer;
+    // Made by the user just as the login starts, so pending during its
+    // repaint before the blocking call.
+    if (cancel)
+        queueClick(d.button("Cancel"));
+    else
+        queueReturn(d.edit("lineEditPassword"));
+    d.clickLogin();
+    QCOMPARE(rejected.count(), 0);
+    QCOMPARE(dialog.result(), int(bSucceeds ? QDialog::Accepted : QDialog::Rejected));
+    QCOMPARE(dialog.isVisible(), !bSucceeds);
+    QCOMPARE(answerer.texts().size(), bSucceeds ? 0 : 1);
+    // Delivered late, the input starts no second login and undoes no success.
+    QCoreApplication::processEvents();
+    QCOMPARE(sdk.callsOf(FakeSdkCall::Net, NetOrdLogin).size(), 1);
+    QCOMPARE(dialog.result(), int(bSucceeds ? QDialog::Accepted : QDialog::Rejected));
+}
+
 void TestLogin::languageChange()
 {
     TestConfigDir dir;
@@ -433,18 +550,35 @@ void TestLogin::portugueseShowsEnglish()
     clearPendingExit();
 }
 
-void TestLogin::storedTypeTwoTakesCloudPath()
+void TestLogin::loginTypeOutOfRangeIsAddress_data()
 {
+    QTest::addColumn<bool>("fromFile");
+    QTest::addColumn<QString>("type");
+    QTest::newRow("stored 2") << true << "2";
+    QTest::newRow("stored -1") << true << "-1";
+    QTest::newRow("command line 2") << false << "2";
+    QTest::newRow("command line x") << false << "x";
+}
+
+void TestLogin::loginTypeOutOfRangeIsAddress()
+{
+    QFETCH(bool, fromFile);
+    QFETCH(QString, type);
     TestConfigDir dir;
-    dir.writeRaw(QByteArray("[RemoteCtrlSystem]\nLoginType=2\n[RemoteCtrlDevInfo]\nCloud=") +
-                 kSerial + "\n");
+    if (fromFile)
+        dir.writeRaw(QString("[RemoteCtrlSystem]\nLoginType=%1\n[RemoteCtrlDevInfo]\nCloud=%2\n")
+                         .arg(type, kSerial)
+                         .toLatin1());
     FakeSdk sdk;
     CLoginDlg dialog;
     LoginDlgDriver d(dialog);
-    QCOMPARE(d.loginType()->currentIndex(), -1);
-    QVERIFY(!d.ipEdit()->isHidden());
+    if (!fromFile)
+        dialog.setLoginInfo(type, "10.0.0.4", kSerial, "34567", "admin", "", "English");
+    QCOMPARE(d.loginType()->currentIndex(), 0);
+    QVERIFY(!d.ipEdit()->isHidden() && d.edit("lineEditCloud")->isHidden());
     QVERIFY(dialog.onLoginDevice());
-    QCOMPARE(argsOf(sdk, NetOrdLogin).at(5).toInt(), kLoginKindCloud);
+    QCOMPARE(argsOf(sdk, NetOrdLogin).at(5).toInt(), kLoginKindAddress);
+    QCOMPARE(AppConfig::readInt(ConfigKeys::kLoginType, -1), 0);
 }
 
 void TestLogin::commandLineValues()
@@ -501,23 +635,33 @@ void TestLogin::unterminatedErrorTextBounded()
     QVERIFY(dialog.onLoginDevice());
 }
 
-void TestLogin::invalidPortNeverWraps_data()
+void TestLogin::unusableAddressNeverReachesSdk_data()
 {
+    QTest::addColumn<QString>("ip");
+    QTest::addColumn<int>("blankOctet"); // -1: none
     QTest::addColumn<QString>("port");
-    QTest::newRow("above 65535") << "65536";
-    QTest::newRow("wraps to 80") << "65616";
-    QTest::newRow("negative") << "-1";
-    QTest::newRow("not a number") << "12a";
-    QTest::newRow("blank inside") << " 80";
+    QTest::newRow("port above 65535") << "10.0.0.1" << -1 << "65536";
+    QTest::newRow("port wraps to 80") << "10.0.0.1" << -1 << "65616";
+    QTest::newRow("port negative") << "10.0.0.1" << -1 << "-1";
+    QTest::newRow("port not a number") << "10.0.0.1" << -1 << "12a";
+    QTest::newRow("port blank inside") << "10.0.0.1" << -1 << " 80";
+    QTest::newRow("address blank") << "" << -1 << "80";
+    QTest::newRow("address incomplete") << "10.0.0" << -1 << "80";
+    QTest::newRow("third octet blank") << "192.168.7.1" << 2 << "80";
+    QTest::newRow("last octet blank") << "192.168.7.1" << 3 << "80";
 }
 
-void TestLogin::invalidPortNeverWraps()
+void TestLogin::unusableAddressNeverReachesSdk()
 {
+    QFETCH(QString, ip);
+    QFETCH(int, blankOctet);
     QFETCH(QString, port);
     TestConfigDir dir;
     FakeSdk sdk;
     CLoginDlg dialog;
-    dialog.setLoginInfo("0", "10.0.0.1", "", port, "admin", "", "English");
+    dialog.setLoginInfo("0", ip, "", port, "admin", "", "English");
+    if (blankOctet >= 0) // the parts, left to right
+        LoginDlgDriver(dialog).ipEdit()->findChildren<QLineEdit *>().at(blankOctet)->clear();
     QVERIFY(!dialog.onLoginDevice());
     ModalAnswerer answerer;
     LoginDlgDriver(dialog).clickLogin();

@@ -65,7 +65,11 @@ void MessageBoxDriver::record(QFrame *frame)
     auto *icon = frame->findChild<QLabel *>("msgboxex_icon_label");
     seen.strText = label ? label->text() : QString();
     seen.bWordWrap = label && label->wordWrap();
+#if QT_VERSION >= QT_VERSION_CHECK(5, 15, 0)
     seen.bHasIcon = icon && !icon->pixmap(Qt::ReturnByValue).isNull();
+#else
+    seen.bHasIcon = icon && icon->pixmap() && !icon->pixmap()->isNull();
+#endif
     const QRegion mask = frame->mask();
     seen.bMaskRounded = mask.contains(frame->rect().center()) && !mask.contains(QPoint(0, 0)) &&
                         mask.contains(QPoint(frame->width() / 2, 0));
