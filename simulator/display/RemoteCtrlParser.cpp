@@ -52,10 +52,15 @@ std::optional<int32_t> coordinate(const std::string &digits)
     return std::nullopt;
 }
 
+// Two coordinates are at most 16 digits each; refusing anything longer
+// first keeps the split below a fixed amount of work per command.
+constexpr size_t kMaxP2Digits = 32;
+
 bool position(const std::string &p2, int32_t &x, int32_t &y, std::string &error)
 {
-    if (p2.size() < 10 || p2.compare(0, 2, "0x") != 0 || !isLowerHex(p2.substr(2))) {
-        error = "P2 must be \"0x\" and at least 8 lower-case hexadecimal digits";
+    if (p2.size() < 10 || p2.size() > 2 + kMaxP2Digits || p2.compare(0, 2, "0x") != 0 ||
+        !isLowerHex(p2.substr(2))) {
+        error = "P2 must be \"0x\" and 8 to 32 lower-case hexadecimal digits";
         return false;
     }
     const std::string digits = p2.substr(2);

@@ -1,20 +1,34 @@
 #pragma once
 // Accepts recorder connections and holds what every session shares: the
 // options, the display stream and the command log. GUI-less, main thread.
+//
+// At most --max-connections sessions exist at a time; a connection beyond
+// them is closed at once. When accepting fails for want of descriptors the
+// server tries again shortly instead of giving up. New viewers join the
+// display at a bounded rate, since each one costs every viewer a keyframe.
 
 #include "CommandLog.h"
 #include "DisplayStream.h"
 #include "SimOptions.h"
 
+#include <QElapsedTimer>
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QTcpServer>
+#include <QTimer>
 
 #include <memory>
+
+class RecorderSession;
 
 class RecorderServer : public QObject
 {
     Q_OBJECT
 public:
+    static constexpr int kViewerIntervalMs = 500;
+    static constexpr int kAcceptRetryMs = 100;
+
     explicit RecorderServer(const SimOptions &options, QObject *parent = nullptr);
     ~RecorderServer() override;
 
@@ -27,14 +41,26 @@ public:
     CommandLog &commandLog() { return m_commandLog; }
     quint32 newSessionId();
     void setResolution(int width, int height);
+    // The session's viewer is attached now or within kViewerIntervalMs,
+    // unless it is cancelled first.
+    void requestViewer(RecorderSession *session);
+    void cancelViewer(RecorderSession *session);
 
 private:
     void acceptPending();
+    void onAcceptError();
+    void attachWaitingViewers();
 
     SimOptions m_options;
     QTcpServer m_server;
     std::unique_ptr<DisplayStream> m_display;
     CommandLog m_commandLog;
     int m_connections = 0;
+    int m_open = 0;
+    quint64 m_turnedAway = 0;  // over the cap since it was last logged
+    quint64 m_acceptFails = 0; // since accepting last worked
     quint32 m_nextSessionId;
+    QList<QPointer<RecorderSession>> m_waitingViewers;
+    QElapsedTimer m_lastViewer;
+    QTimer m_viewerGate;
 };

@@ -13,19 +13,31 @@
 
 #include <cstring>
 #include <sys/eventfd.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 RecorderSession::RecorderSession(QTcpSocket *socket, RecorderServer *server, int number)
     : QObject(server), m_socket(socket), m_server(server), m_channel(socket), m_number(number)
 {
     socket->setParent(this);
-    m_mediaWake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    m_mediaNotifier = new QSocketNotifier(m_mediaWake, QSocketNotifier::Read, this);
-    connect(m_mediaNotifier, &QSocketNotifier::activated, this, &RecorderSession::drainMedia);
+    socket->setReadBufferSize(kSocketReadBuffer);
+    m_channel.setAccepted({tvwire::MsgLoginRequest}, kMaxLoginBody);
     connect(socket, &QTcpSocket::readyRead, this, &RecorderSession::onReadyRead);
+    connect(socket, &QTcpSocket::bytesWritten, this, &RecorderSession::onReadyRead);
     connect(socket, &QTcpSocket::disconnected, this, [this] { close("peer left"); });
     log("connection from " + socket->peerAddress().toString() + ":" +
         QString::number(socket->peerPort()));
+    m_mediaWake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (m_mediaWake < 0) {
+        QTimer::singleShot(0, this, [this] { close("out of descriptors"); });
+        return;
+    }
+    m_mediaNotifier = new QSocketNotifier(m_mediaWake, QSocketNotifier::Read, this);
+    connect(m_mediaNotifier, &QSocketNotifier::activated, this, &RecorderSession::drainMedia);
+    QTimer::singleShot(m_server->options().loginTimeoutMs, this, [this] {
+        if (!m_sessionId)
+            close(m_lingering ? "login refused" : "no login within the deadline");
+    });
     m_nonce = tvwire::LoginProof::makeNonce();
     m_channel.send(tvwire::MsgChallenge, 0, 0, tvwire::encodeBody(tvwire::Challenge{m_nonce}));
 }
@@ -56,24 +68,55 @@ void RecorderSession::close(const QString &why)
     deleteLater();
 }
 
+bool RecorderSession::repliesBacklogged() const
+{
+    return m_socket->bytesToWrite() > kMaxQueuedMedia + kReplyAllowance;
+}
+
 void RecorderSession::onReadyRead()
 {
     if (!m_socket)
         return;
-    if (m_hung) {
+    if (m_hung || m_lingering) {
         m_socket->readAll(); // heard, never answered
         return;
     }
-    m_channel.readAvailable();
+    if (handleSome())
+        scheduleTurn();
+}
+
+// Handles frames until none is complete, the peer's replies back up, or the
+// turn's share is used. True when frames may remain for another turn.
+bool RecorderSession::handleSome()
+{
     tvwire::Frame frame;
     QString error;
-    int r = 0;
-    while (m_socket && !m_hung && (r = m_channel.next(frame, error)) == 1)
+    for (int n = 0; n < kFramesPerTurn; ++n) {
+        if (!m_socket || m_hung || m_lingering || repliesBacklogged())
+            return false; // bytesWritten resumes a backlogged peer
+        m_channel.readAvailable();
+        const int r = m_channel.next(frame, error);
+        if (r == 0)
+            return false;
+        if (r < 0) {
+            SimLog::error(QString("session %1: refused data: %2").arg(m_number).arg(error));
+            close("protocol error");
+            return false;
+        }
         handle(frame);
-    if (m_socket && !m_hung && r < 0) {
-        SimLog::error(QString("session %1: malformed data: %2").arg(m_number).arg(error));
-        close("protocol error");
     }
+    return true;
+}
+
+void RecorderSession::scheduleTurn()
+{
+    if (m_turnScheduled)
+        return;
+    m_turnScheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        m_turnScheduled = false;
+        onReadyRead();
+    });
 }
 
 void RecorderSession::reply(const tvwire::Frame &request, std::uint16_t type,
@@ -118,11 +161,13 @@ int RecorderSession::decideLogin(const tvwire::LoginRequest &request) const
 {
     const SimOptions &o = m_server->options();
     const QString user = QString::fromStdString(request.user);
-    if (!o.users.contains(user))
-        return -11302;
+    // An unknown user costs the same work and gets the same answer as a
+    // wrong password, so that names cannot be told apart from outside.
+    const bool known = o.users.contains(user);
+    const QString password = known ? o.users.value(user) : QString("\x01 no such user");
     const auto expected =
-        tvwire::LoginProof::compute(o.users.value(user).toStdString(), m_nonce, request.user);
-    if (!tvwire::LoginProof::matches(expected, request.proof))
+        tvwire::LoginProof::compute(password.toStdString(), m_nonce, request.user);
+    if (!tvwire::LoginProof::matches(expected, request.proof) || !known)
         return -11301;
     if (o.userStates.contains(user))
         return o.userStates.value(user);
@@ -141,24 +186,44 @@ void RecorderSession::handleLogin(const tvwire::Frame &frame)
     const SimOptions &o = m_server->options();
     tvwire::LoginReply answer;
     answer.result = decideLogin(request);
-    const QString who = QString::fromStdString(request.user);
+    const QString who = SimLog::peerText(request.user);
     if (answer.result != 0) {
-        log(QString("login of \"%1\" refused with %2").arg(who).arg(answer.result));
-        m_channel.send(tvwire::MsgLoginReply, 0, frame.sequence, tvwire::encodeBody(answer));
-        m_socket->disconnectFromHost();
-        return;
+        log(QString("login of %1 refused with %2").arg(who).arg(answer.result));
+        return refuseLogin(frame, answer);
     }
     m_sessionId = m_server->newSessionId();
+    m_channel.setAccepted({tvwire::MsgKeepAlive, tvwire::MsgConfigRequest,
+                           tvwire::MsgRealPlayRequest, tvwire::MsgStopRealPlay,
+                           tvwire::MsgJsonCommand, tvwire::MsgLogout},
+                          tvwire::kMaxControlBody);
     answer.notice = (o.agent && request.kind == 2) ? -11609 : 0;
     answer.channelA = o.channelsA;
     answer.channelB = o.channelsB;
     answer.serial = o.serial.toStdString();
     reply(frame, tvwire::MsgLoginReply, tvwire::encodeBody(answer));
-    log(QString("login of \"%1\" (%2) accepted, session id %3%4")
+    log(QString("login of %1 (%2) accepted, session id %3%4")
             .arg(who, request.kind == 2 ? "cloud" : "by address")
             .arg(m_sessionId)
             .arg(answer.notice ? " as agent" : ""));
     startFaultTimers();
+}
+
+// One challenge, one attempt: the answer goes out, then the sending half
+// closes. Whatever else the peer sent is read and discarded until it
+// leaves (or a short linger ends), so that closing with unread input does
+// not reset the connection before the peer has read the answer.
+void RecorderSession::refuseLogin(const tvwire::Frame &frame, const tvwire::LoginReply &answer)
+{
+    m_channel.send(tvwire::MsgLoginReply, 0, frame.sequence, tvwire::encodeBody(answer));
+    m_lingering = true;
+    m_socket->flush();
+    if (m_socket->bytesToWrite() > 0) {
+        m_socket->disconnectFromHost();
+        return;
+    }
+    ::shutdown(int(m_socket->socketDescriptor()), SHUT_WR);
+    QTimer::singleShot(kLingerMs, this, [this] { close("login refused"); });
+    onReadyRead();
 }
 
 void RecorderSession::startFaultTimers()

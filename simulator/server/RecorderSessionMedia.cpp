@@ -13,7 +13,6 @@
 #include <unistd.h>
 
 namespace {
-constexpr qint64 kMaxQueuedMedia = 8 * 1024 * 1024;
 constexpr std::size_t kMaxQueuedUnits = 64;
 } // namespace
 
@@ -24,7 +23,8 @@ void RecorderSession::handleRealPlay(const tvwire::Frame &frame)
         return close("malformed real-play request");
     const SimOptions &o = m_server->options();
     tvwire::RealPlayReply answer;
-    if (o.refuseRealPlay || request.channel != o.channelsA + o.channelsB || m_viewer) {
+    if (o.refuseRealPlay || request.channel != o.channelsA + o.channelsB || m_viewer ||
+        m_viewerPending) {
         answer.result = tvwire::kResultRefused;
         log(QString("real play on channel %1 refused").arg(request.channel));
         return reply(frame, tvwire::MsgRealPlayReply, tvwire::encodeBody(answer));
@@ -34,9 +34,18 @@ void RecorderSession::handleRealPlay(const tvwire::Frame &frame)
     reply(frame, tvwire::MsgRealPlayReply, tvwire::encodeBody(answer));
     m_mediaSession = m_sessionId;
     m_mediaStream = m_streamId;
+    m_viewerPending = true;
+    m_server->requestViewer(this);
+    log(QString("real play on channel %1 started, stream %2").arg(request.channel).arg(m_streamId));
+}
+
+// Every new viewer makes the display send a keyframe to all viewers, so the
+// server lets viewers join only at a bounded rate.
+void RecorderSession::attachViewer()
+{
+    m_viewerPending = false;
     m_viewer = m_server->display().addViewer([this](const std::uint8_t *data, std::size_t size,
                                                     bool key) { queueMedia(data, size, key); });
-    log(QString("real play on channel %1 started, stream %2").arg(request.channel).arg(m_streamId));
 }
 
 // On the stream's thread: frame the unit and hand it to the main thread.
@@ -85,26 +94,41 @@ void RecorderSession::writeMedia(const std::vector<std::uint8_t> &bytes, bool ke
 {
     if (!m_socket || m_hung || !m_viewer)
         return;
-    if (m_waitForKey && !keyFrame)
-        return;
+    if ((m_waitForKey && !keyFrame) || m_socket->bytesToWrite() > kMaxQueuedMedia)
+        return dropMedia();
     m_waitForKey = false;
-    if (!keyFrame && m_socket->bytesToWrite() > kMaxQueuedMedia) {
-        log("client is not keeping up: dropping media up to the next keyframe");
-        m_waitForKey = true;
-        return;
-    }
     m_socket->write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size()));
     m_socket->flush();
     ++m_mediaSent;
 }
 
+// A client that cannot keep up loses whole runs up to a keyframe; the runs
+// are counted, not logged one by one.
+void RecorderSession::dropMedia()
+{
+    ++m_mediaDropped;
+    if (m_waitForKey)
+        return;
+    m_waitForKey = true;
+    if (m_dropRuns++ == 0)
+        log("client is not keeping up: dropping media up to the next keyframe (counted from now "
+            "on)");
+}
+
 void RecorderSession::stopViewer()
 {
+    if (m_viewerPending) {
+        m_server->cancelViewer(this);
+        m_viewerPending = false;
+    }
     if (!m_viewer)
         return;
     m_server->display().removeViewer(m_viewer);
     m_viewer = 0;
-    log(QString("real play stopped after %1 media blocks").arg(m_mediaSent));
+    log(QString("real play stopped after %1 media blocks, %2 dropped in %3 runs")
+            .arg(m_mediaSent)
+            .arg(m_mediaDropped)
+            .arg(m_dropRuns));
 }
 
 void RecorderSession::handleStop(const tvwire::Frame &frame)
@@ -128,29 +152,34 @@ void RecorderSession::handleJson(const tvwire::Frame &frame)
                           int(command.json.size()));
     if (command.name == "OPRemoteCtrl") {
         m_server->commandLog().append(text);
-#ifdef TV_HAVE_SIM_DISPLAY
-        RemoteCtrlEvent event{};
-        std::string error;
-        if (RemoteCtrlParser::parse(text.toStdString(), event, error)) {
-            log(QString("OPRemoteCtrl msg 0x%1 button 0x%2 at (%3, %4)")
-                    .arg(event.msgType, 0, 16)
-                    .arg(event.button, 0, 16)
-                    .arg(event.x)
-                    .arg(event.y));
-            m_server->display().apply(event);
-        } else {
-            SimLog::error(QString("session %1: malformed OPRemoteCtrl (%2): %3")
-                              .arg(m_number)
-                              .arg(QString::fromStdString(error))
-                              .arg(QString::fromUtf8(text).simplified()));
-        }
-#else
-        log("OPRemoteCtrl " + QString::fromUtf8(text).simplified());
-#endif
+        logRemoteCtrl(text);
     } else {
-        log(QString("JSON command \"%1\" (id %2) ignored")
-                .arg(QString::fromStdString(command.name))
+        log(QString("JSON command %1 (id %2) ignored")
+                .arg(SimLog::peerText(command.name))
                 .arg(command.msgId));
     }
     reply(frame, tvwire::MsgJsonReply, tvwire::encodeBody(tvwire::ResultReply{0}));
+}
+
+void RecorderSession::logRemoteCtrl(const QByteArray &text)
+{
+#ifdef TV_HAVE_SIM_DISPLAY
+    RemoteCtrlEvent event{};
+    std::string error;
+    if (RemoteCtrlParser::parse(text.toStdString(), event, error)) {
+        log(QString("OPRemoteCtrl msg 0x%1 button 0x%2 at (%3, %4)")
+                .arg(event.msgType, 0, 16)
+                .arg(event.button, 0, 16)
+                .arg(event.x)
+                .arg(event.y));
+        m_server->display().apply(event);
+    } else {
+        SimLog::error(QString("session %1: malformed OPRemoteCtrl (%2): %3")
+                          .arg(m_number)
+                          .arg(SimLog::peerText(error, 2 * SimLog::kMaxPeerText))
+                          .arg(SimLog::peerText(text)));
+    }
+#else
+    log("OPRemoteCtrl " + SimLog::peerText(text));
+#endif
 }

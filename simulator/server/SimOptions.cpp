@@ -28,6 +28,10 @@ QList<QCommandLineOption> optionList()
         {"hang-after", "Each session stops answering SECONDS after its login.", "SECONDS"},
         {"refuse-realplay", "Refuse every real play (-10010)."},
         {"fail-config", "Answer configuration command 9 or 127 with -10013 (repeatable).", "CMD"},
+        {"login-timeout",
+         "Close connections that have not logged in after SECONDS (default 10; fractions allowed).",
+         "SECONDS"},
+        {"max-connections", "Turn connections beyond N away (default 32).", "N"},
     };
 }
 
@@ -36,6 +40,17 @@ bool toInt(const QString &text, int &value, int min, int max)
     bool ok = false;
     value = text.toInt(&ok);
     return ok && value >= min && value <= max;
+}
+
+// 0.05 to 3600 seconds, as milliseconds.
+bool parseSeconds(const QString &text, int &ms)
+{
+    bool ok = false;
+    const double seconds = text.toDouble(&ok);
+    if (!ok || !(seconds >= 0.05 && seconds <= 3600))
+        return false;
+    ms = int(seconds * 1000);
+    return true;
 }
 
 } // namespace
@@ -79,7 +94,9 @@ bool SimOptions::parse(const QStringList &arguments, QString &error, bool &exitN
     p.setApplicationDescription(
         "Recorder simulator: a headless recorder for the remote-control client.\n"
         "Prints \"listening ADDR:PORT\" (and \"p2p-listening ADDR:PORT\") on stdout once ready.\n"
-        "Reads commands from stdin, one per line: \"resolution WxH\" changes the display size.");
+        "Reads commands from stdin, one per line: \"resolution WxH\" changes the display size.\n"
+        "Keep it on trusted networks: nothing is encrypted, the client cannot tell it from\n"
+        "another server, and a captured login can be attacked offline to find the password.");
     p.addHelpOption();
     p.addOptions(optionList());
     exitNow = false;
@@ -139,5 +156,9 @@ bool SimOptions::parse(const QStringList &arguments, QString &error, bool &exitN
             return error = "bad --fail-config " + c + " (9 or 127)", false;
         failConfig.insert(c.toInt());
     }
+    if (p.isSet("login-timeout") && !parseSeconds(p.value("login-timeout"), loginTimeoutMs))
+        return error = "bad --login-timeout " + p.value("login-timeout"), false;
+    if (p.isSet("max-connections") && !toInt(p.value("max-connections"), maxConnections, 1, 10000))
+        return error = "bad --max-connections " + p.value("max-connections"), false;
     return true;
 }

@@ -31,6 +31,8 @@ struct SimOptions
     int hangAfterSec = -1;
     bool refuseRealPlay = false;
     QSet<int> failConfig;
+    int loginTimeoutMs = 10000; // for a connection to log in (or a P2P query)
+    int maxConnections = 32;
 
     // False with a message for a bad command line; `exitNow` is set for
     // --help (the text is in `error` then).

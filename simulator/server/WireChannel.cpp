@@ -2,30 +2,75 @@
 
 #include "ProtocolDecoder.h"
 #include "ProtocolEncoder.h"
+#include "WireFormat.h"
 
 #include <QTcpSocket>
 
 WireChannel::WireChannel(QTcpSocket *socket) : m_socket(socket) {}
 
+void WireChannel::setAccepted(std::initializer_list<std::uint16_t> types, std::uint32_t maxBody)
+{
+    m_acceptedTypes = 0;
+    for (std::uint16_t t : types)
+        m_acceptedTypes |= std::uint32_t(1) << t;
+    m_maxBody = maxBody;
+}
+
 void WireChannel::readAvailable()
 {
-    m_bytes.append(m_socket->readAll());
+    // Dropping the handled bytes once per read, not once per frame, keeps
+    // a burst of small frames linear.
+    if (m_offset > 0) {
+        m_bytes.remove(0, m_offset);
+        m_offset = 0;
+    }
+    const qint64 room = qint64(tvwire::kHeaderSize + m_maxBody) - m_bytes.size();
+    if (room > 0)
+        m_bytes.append(m_socket->read(room));
+}
+
+bool WireChannel::admissible(const std::uint8_t *data, std::size_t size, QString &error) const
+{
+    if (size >= 8) {
+        const std::uint16_t type = std::uint16_t(data[6] | data[7] << 8);
+        if (type >= 32 || !(m_acceptedTypes & (std::uint32_t(1) << type))) {
+            error = QString("message type %1 is not one this peer may send").arg(type);
+            return false;
+        }
+    }
+    if (size >= tvwire::kHeaderSize) {
+        const std::uint32_t length = std::uint32_t(data[16]) | std::uint32_t(data[17]) << 8 |
+                                     std::uint32_t(data[18]) << 16 | std::uint32_t(data[19]) << 24;
+        if (length > m_maxBody) {
+            error = QString("body of %1 bytes exceeds the %2 this peer may send now")
+                        .arg(length)
+                        .arg(m_maxBody);
+            return false;
+        }
+    }
+    return true;
 }
 
 int WireChannel::next(tvwire::Frame &frame, QString &error)
 {
+    const auto *data = reinterpret_cast<const std::uint8_t *>(m_bytes.constData()) + m_offset;
+    const std::size_t size = std::size_t(m_bytes.size() - m_offset);
     std::size_t consumed = 0;
     std::string why;
-    const auto r =
-        tvwire::ProtocolDecoder::decode(reinterpret_cast<const std::uint8_t *>(m_bytes.constData()),
-                                        std::size_t(m_bytes.size()), frame, consumed, why);
+    const auto r = tvwire::ProtocolDecoder::decode(data, size, frame, consumed, why);
     if (r == tvwire::ProtocolDecoder::Malformed) {
         error = QString::fromStdString(why);
         return -1;
     }
+    if (!admissible(data, size, error))
+        return -1;
     if (r == tvwire::ProtocolDecoder::NeedMore)
         return 0;
-    m_bytes.remove(0, int(consumed));
+    m_offset += int(consumed);
+    if (m_offset == m_bytes.size()) {
+        m_bytes.clear();
+        m_offset = 0;
+    }
     return 1;
 }
 

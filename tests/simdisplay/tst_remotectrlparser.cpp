@@ -21,6 +21,7 @@ private slots:
     void refuses_data();
     void refuses();
     void toleratesTrailingTerminator();
+    void longP2IsRefusedQuickly();
 };
 
 void TestRemoteCtrlParser::accepts_data()
@@ -132,6 +133,21 @@ void TestRemoteCtrlParser::toleratesTrailingTerminator()
     std::string error;
     QVERIFY2(RemoteCtrlParser::parse(text, e, error), error.c_str());
     QCOMPARE(e.msgType, 0x20009u);
+}
+
+// The parser runs on the simulator's one network thread: a command of the
+// largest size a frame carries must not hold it up.
+void TestRemoteCtrlParser::longP2IsRefusedQuickly()
+{
+    const std::string p2 = "0x" + std::string(60000, '1');
+    const std::string text = doc("0x1", p2.c_str(), "0x20008");
+    RemoteCtrlEvent e{};
+    std::string error;
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!RemoteCtrlParser::parse(text, e, error));
+    QVERIFY2(clock.elapsed() < 50, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(error.size() < 200);
 }
 
 QTEST_GUILESS_MAIN(TestRemoteCtrlParser)
