@@ -4,15 +4,18 @@
 #include "SimLog.h"
 
 #include <QRandomGenerator>
+#include <QSocketNotifier>
 #include <QTcpSocket>
+
+#include <cerrno>
+#include <sys/socket.h>
+#include <unistd.h>
 
 RecorderServer::RecorderServer(const SimOptions &options, QObject *parent)
     : QObject(parent), m_options(options),
       m_display(new DisplayStream(options.width, options.height, options.fps)),
       m_nextSessionId(0x10000 + QRandomGenerator::global()->bounded(0x10000))
 {
-    connect(&m_server, &QTcpServer::newConnection, this, &RecorderServer::acceptPending);
-    connect(&m_server, &QTcpServer::acceptError, this, &RecorderServer::onAcceptError);
     m_viewerGate.setSingleShot(true);
     connect(&m_viewerGate, &QTimer::timeout, this, &RecorderServer::attachWaitingViewers);
 }
@@ -32,6 +35,13 @@ bool RecorderServer::listen(QString &error)
         error = m_server.errorString();
         return false;
     }
+    // QTcpServer either stops for good or retries at full speed when
+    // accept() runs out of descriptors; the server accepts by itself so
+    // that it can wait a moment and try again.
+    m_server.pauseAccepting();
+    m_acceptNotifier =
+        new QSocketNotifier(m_server.socketDescriptor(), QSocketNotifier::Read, this);
+    connect(m_acceptNotifier, &QSocketNotifier::activated, this, &RecorderServer::acceptPending);
     return true;
 }
 
@@ -48,37 +58,60 @@ void RecorderServer::setResolution(int width, int height)
 
 void RecorderServer::acceptPending()
 {
-    if (m_acceptFails) {
-        SimLog::info(QString("accepting again after %1 failed attempts").arg(m_acceptFails));
-        m_acceptFails = 0;
-    }
-    while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+    for (int n = 0; n < kAcceptsPerTurn; ++n) {
+        const int fd = ::accept4(int(m_server.socketDescriptor()), nullptr, nullptr,
+                                 SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0) {
+            const int error = errno;
+            if (error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM)
+                onAcceptShortage(error);
+            return; // EAGAIN, or a connection that went away meanwhile
+        }
+        if (m_acceptFails) {
+            SimLog::info(QString("accepting again after %1 failed attempts").arg(m_acceptFails));
+            m_acceptFails = 0;
+        }
         if (m_open >= m_options.maxConnections) {
-            if (m_turnedAway++ == 0)
-                SimLog::error(QString("%1 connections open: turning new ones away (counted)")
-                                  .arg(m_open));
-            socket->abort();
-            socket->deleteLater();
+            turnAway(fd);
             continue;
         }
-        if (m_turnedAway) {
-            SimLog::info(QString("%1 connections were turned away").arg(m_turnedAway));
-            m_turnedAway = 0;
-        }
-        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        ++m_open;
-        auto *session = new RecorderSession(socket, this, ++m_connections);
-        connect(session, &QObject::destroyed, this, [this] { --m_open; });
+        startSession(fd);
     }
 }
 
-// Qt stops accepting for good after a failure such as running out of
-// descriptors; the shortage usually passes, so accepting resumes shortly.
-void RecorderServer::onAcceptError()
+void RecorderServer::turnAway(int fd)
+{
+    if (m_turnedAway++ == 0)
+        SimLog::error(QString("%1 connections open: turning new ones away (counted)").arg(m_open));
+    ::close(fd);
+}
+
+void RecorderServer::startSession(int fd)
+{
+    auto *socket = new QTcpSocket;
+    if (!socket->setSocketDescriptor(fd)) {
+        ::close(fd);
+        delete socket;
+        return;
+    }
+    if (m_turnedAway) {
+        SimLog::info(QString("%1 connections were turned away").arg(m_turnedAway));
+        m_turnedAway = 0;
+    }
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    ++m_open;
+    auto *session = new RecorderSession(socket, this, ++m_connections);
+    connect(session, &QObject::destroyed, this, [this] { --m_open; });
+}
+
+// Out of descriptors: the shortage usually passes (sessions end, the flood
+// stops), so accepting pauses for a moment rather than for good or not at all.
+void RecorderServer::onAcceptShortage(int error)
 {
     if (m_acceptFails++ == 0)
-        SimLog::error("cannot accept: " + m_server.errorString() + " (retrying, counted)");
-    QTimer::singleShot(kAcceptRetryMs, this, [this] { m_server.resumeAccepting(); });
+        SimLog::error(QString("cannot accept: %1 (retrying, counted)").arg(qt_error_string(error)));
+    m_acceptNotifier->setEnabled(false);
+    QTimer::singleShot(kAcceptRetryMs, this, [this] { m_acceptNotifier->setEnabled(true); });
 }
 
 void RecorderServer::requestViewer(RecorderSession *session)

@@ -20,6 +20,7 @@
 
 #include <memory>
 
+class QSocketNotifier;
 class RecorderSession;
 
 class RecorderServer : public QObject
@@ -28,6 +29,7 @@ class RecorderServer : public QObject
 public:
     static constexpr int kViewerIntervalMs = 500;
     static constexpr int kAcceptRetryMs = 100;
+    static constexpr int kAcceptsPerTurn = 64;
 
     explicit RecorderServer(const SimOptions &options, QObject *parent = nullptr);
     ~RecorderServer() override;
@@ -48,11 +50,14 @@ public:
 
 private:
     void acceptPending();
-    void onAcceptError();
+    void turnAway(int fd);
+    void startSession(int fd);
+    void onAcceptShortage(int error);
     void attachWaitingViewers();
 
     SimOptions m_options;
-    QTcpServer m_server;
+    QTcpServer m_server; // listens; accepting is done here
+    QSocketNotifier *m_acceptNotifier = nullptr;
     std::unique_ptr<DisplayStream> m_display;
     CommandLog m_commandLog;
     int m_connections = 0;

@@ -12,7 +12,6 @@
 #include <QTimer>
 
 #include <cstring>
-#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -27,13 +26,6 @@ RecorderSession::RecorderSession(QTcpSocket *socket, RecorderServer *server, int
     connect(socket, &QTcpSocket::disconnected, this, [this] { close("peer left"); });
     log("connection from " + socket->peerAddress().toString() + ":" +
         QString::number(socket->peerPort()));
-    m_mediaWake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (m_mediaWake < 0) {
-        QTimer::singleShot(0, this, [this] { close("out of descriptors"); });
-        return;
-    }
-    m_mediaNotifier = new QSocketNotifier(m_mediaWake, QSocketNotifier::Read, this);
-    connect(m_mediaNotifier, &QSocketNotifier::activated, this, &RecorderSession::drainMedia);
     QTimer::singleShot(m_server->options().loginTimeoutMs, this, [this] {
         if (!m_sessionId)
             close(m_lingering ? "login refused" : "no login within the deadline");
@@ -50,9 +42,27 @@ RecorderSession::~RecorderSession()
         ::close(m_mediaWake);
 }
 
-void RecorderSession::log(const QString &line) const
+// A peer decides how many lines its requests log, so each session has a
+// budget: bursts are shown, a flood is counted and summed up instead.
+void RecorderSession::log(const QString &line, bool error, bool always)
 {
-    SimLog::info(QString("session %1: %2").arg(m_number).arg(line));
+    if (!m_logClock.isValid())
+        m_logClock.start();
+    m_logTokens = qMin<double>(kLogBurst, m_logTokens + m_logClock.restart() * kLogPerSecond / 1e3);
+    if (m_logTokens < 1 && !always) {
+        ++m_logSuppressed;
+        return;
+    }
+    m_logTokens = qMax<double>(0, m_logTokens - 1);
+    const QString prefix = QString("session %1: ").arg(m_number);
+    if (m_logSuppressed) {
+        SimLog::info(prefix + QString("%1 lines not shown").arg(m_logSuppressed));
+        m_logSuppressed = 0;
+    }
+    if (error)
+        SimLog::error(prefix + line);
+    else
+        SimLog::info(prefix + line);
 }
 
 void RecorderSession::close(const QString &why)
@@ -60,7 +70,7 @@ void RecorderSession::close(const QString &why)
     if (!m_socket)
         return;
     stopViewer();
-    log("closed (" + why + ")");
+    log("closed (" + why + ")", false, true);
     QTcpSocket *socket = m_socket;
     m_socket = nullptr;
     socket->disconnect(this);
@@ -99,7 +109,7 @@ bool RecorderSession::handleSome()
         if (r == 0)
             return false;
         if (r < 0) {
-            SimLog::error(QString("session %1: refused data: %2").arg(m_number).arg(error));
+            log("refused data: " + error, true);
             close("protocol error");
             return false;
         }
@@ -151,8 +161,7 @@ void RecorderSession::handle(const tvwire::Frame &frame)
         m_socket->flush();
         return close("logged out");
     default:
-        SimLog::error(
-            QString("session %1: unexpected message type %2").arg(m_number).arg(frame.type));
+        log(QString("unexpected message type %1").arg(frame.type), true);
         return close("unexpected message");
     }
 }
@@ -180,7 +189,7 @@ void RecorderSession::handleLogin(const tvwire::Frame &frame)
 {
     tvwire::LoginRequest request;
     if (!tvwire::decodeBody(frame.body, request)) {
-        SimLog::error(QString("session %1: malformed login request").arg(m_number));
+        log("malformed login request", true);
         return close("malformed login");
     }
     const SimOptions &o = m_server->options();

@@ -23,6 +23,7 @@
 #include "Messages.h"
 #include "WireChannel.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 
 #include <deque>
@@ -54,6 +55,8 @@ public:
     static constexpr int kFramesPerTurn = 256;
     static constexpr qint64 kSocketReadBuffer = 64 * 1024;
     static constexpr int kLingerMs = 2000;
+    static constexpr int kLogBurst = 200; // lines
+    static constexpr int kLogPerSecond = 50;
 
 private:
     void onReadyRead();
@@ -71,6 +74,7 @@ private:
     void logRemoteCtrl(const QByteArray &text);
     void reply(const tvwire::Frame &request, std::uint16_t type,
                const std::vector<std::uint8_t> &body);
+    bool openMediaWake();
     void queueMedia(const std::uint8_t *data, std::size_t size, bool keyFrame);
     void drainMedia();
     void writeMedia(const std::vector<std::uint8_t> &bytes, bool keyFrame);
@@ -78,7 +82,7 @@ private:
     void stopViewer();
     void startFaultTimers();
     void close(const QString &why);
-    void log(const QString &line) const;
+    void log(const QString &line, bool error = false, bool always = false);
 
     QTcpSocket *m_socket;
     RecorderServer *m_server;
@@ -104,6 +108,9 @@ private:
     std::mutex m_mediaMutex;
     std::deque<Unit> m_media; // filled on the stream's thread, drained here
     quint32 m_mediaSession = 0, m_mediaStream = 0;
-    int m_mediaWake = -1; // eventfd
+    int m_mediaWake = -1; // eventfd, made with the first real play
     QSocketNotifier *m_mediaNotifier = nullptr;
+    QElapsedTimer m_logClock;
+    double m_logTokens = kLogBurst;
+    quint64 m_logSuppressed = 0;
 };

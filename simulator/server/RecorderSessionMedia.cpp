@@ -7,9 +7,11 @@
 #include "SimLog.h"
 #include "WireFormat.h"
 
+#include <QSocketNotifier>
 #include <QTcpSocket>
 
 #include <cstring>
+#include <sys/eventfd.h>
 #include <unistd.h>
 
 namespace {
@@ -29,6 +31,11 @@ void RecorderSession::handleRealPlay(const tvwire::Frame &frame)
         log(QString("real play on channel %1 refused").arg(request.channel));
         return reply(frame, tvwire::MsgRealPlayReply, tvwire::encodeBody(answer));
     }
+    if (!openMediaWake()) {
+        answer.result = tvwire::kResultFailed;
+        log("real play refused: out of descriptors");
+        return reply(frame, tvwire::MsgRealPlayReply, tvwire::encodeBody(answer));
+    }
     m_streamId = frame.sequence ^ m_sessionId;
     answer.streamId = m_streamId;
     reply(frame, tvwire::MsgRealPlayReply, tvwire::encodeBody(answer));
@@ -37,6 +44,20 @@ void RecorderSession::handleRealPlay(const tvwire::Frame &frame)
     m_viewerPending = true;
     m_server->requestViewer(this);
     log(QString("real play on channel %1 started, stream %2").arg(request.channel).arg(m_streamId));
+}
+
+// Made with the first real play, so that a connection that never logs in
+// costs one descriptor.
+bool RecorderSession::openMediaWake()
+{
+    if (m_mediaWake >= 0)
+        return true;
+    m_mediaWake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (m_mediaWake < 0)
+        return false;
+    m_mediaNotifier = new QSocketNotifier(m_mediaWake, QSocketNotifier::Read, this);
+    connect(m_mediaNotifier, &QSocketNotifier::activated, this, &RecorderSession::drainMedia);
+    return true;
 }
 
 // Every new viewer makes the display send a keyframe to all viewers, so the
@@ -136,7 +157,7 @@ void RecorderSession::handleStop(const tvwire::Frame &frame)
     tvwire::StreamRef ref;
     if (!tvwire::decodeBody(frame.body, ref))
         return close("malformed stop request");
-    const bool known = m_viewer && ref.streamId == m_streamId;
+    const bool known = (m_viewer || m_viewerPending) && ref.streamId == m_streamId;
     if (known)
         stopViewer();
     reply(frame, tvwire::MsgStopRealPlayReply,
@@ -174,10 +195,10 @@ void RecorderSession::logRemoteCtrl(const QByteArray &text)
                 .arg(event.y));
         m_server->display().apply(event);
     } else {
-        SimLog::error(QString("session %1: malformed OPRemoteCtrl (%2): %3")
-                          .arg(m_number)
-                          .arg(SimLog::peerText(error, 2 * SimLog::kMaxPeerText))
-                          .arg(SimLog::peerText(text)));
+        log(QString("malformed OPRemoteCtrl (%1): %2")
+                .arg(SimLog::peerText(error, 2 * SimLog::kMaxPeerText))
+                .arg(SimLog::peerText(text)),
+            true);
     }
 #else
     log("OPRemoteCtrl " + SimLog::peerText(text));

@@ -39,7 +39,7 @@ private:
 
     QTcpSocket *m_socket;
     QByteArray m_bytes;
-    int m_offset = 0; // bytes of m_bytes already handed out as frames
+    int m_offset = 0;                  // bytes of m_bytes already handed out as frames
     std::uint32_t m_acceptedTypes = 0; // bit n: message type n
     std::uint32_t m_maxBody = 0;
 };

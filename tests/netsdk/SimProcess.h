@@ -21,6 +21,7 @@ public:
     bool start(const QStringList &extraArgs = {});
     quint16 port() const { return m_port; }
     quint16 p2pPort() const { return m_p2pPort; }
+    qint64 pid() const { return m_process.processId(); }
     // Ends it politely (SIGTERM), then by force if it lingers.
     void stop();
     // Ends it at once, as a crash would: its sockets close with it.

@@ -82,7 +82,8 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::newRow("wrong password") << QByteArray("admin") << QByteArray("Secret") << -11301;
         QTest::newRow("empty password") << QByteArray("admin") << QByteArray("") << -11301;
-        QTest::newRow("no such user") << QByteArray("nobody") << QByteArray("secret") << -11302;
+        QTest::newRow("no such user, told as a wrong password")
+            << QByteArray("nobody") << QByteArray("secret") << -11301;
         QTest::newRow("locked") << QByteArray("locked") << QByteArray("pw") << -11303;
         QTest::newRow("blacklisted") << QByteArray("blacklisted") << QByteArray("pw") << -11304;
         QTest::newRow("reserved") << QByteArray("reserved") << QByteArray("pw") << -11316;

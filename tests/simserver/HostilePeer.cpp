@@ -1,0 +1,164 @@
+#include "HostilePeer.h"
+
+#include "LoginProof.h"
+#include "Messages.h"
+#include "ProtocolDecoder.h"
+#include "ProtocolEncoder.h"
+#include "WireFormat.h"
+
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+HostilePeer::~HostilePeer()
+{
+    close();
+}
+
+void HostilePeer::close()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    m_in.clear();
+}
+
+bool HostilePeer::connectOnly(quint16 port)
+{
+    close();
+    m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(port);
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return m_fd >= 0 && ::connect(m_fd, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0;
+}
+
+bool HostilePeer::connectTo(quint16 port, int timeoutMs)
+{
+    tvwire::Frame challenge;
+    tvwire::Challenge c;
+    if (!connectOnly(port) || readFrame(challenge, timeoutMs) != 1 ||
+        challenge.type != tvwire::MsgChallenge || !tvwire::decodeBody(challenge.body, c))
+        return false;
+    m_nonce = c.nonce;
+    return true;
+}
+
+QByteArray HostilePeer::frame(std::uint16_t type, std::uint32_t session, std::uint32_t sequence,
+                              const std::vector<std::uint8_t> &body)
+{
+    const auto bytes = tvwire::ProtocolEncoder::encode(type, session, sequence, body);
+    return QByteArray(reinterpret_cast<const char *>(bytes.data()), int(bytes.size()));
+}
+
+QByteArray HostilePeer::loginFrame(const std::string &user, const std::string &password,
+                                   std::uint32_t sequence) const
+{
+    tvwire::LoginRequest r;
+    r.user = user;
+    r.proof = tvwire::LoginProof::compute(password, m_nonce, user);
+    return frame(tvwire::MsgLoginRequest, 0, sequence, tvwire::encodeBody(r));
+}
+
+int HostilePeer::login(const std::string &user, const std::string &password)
+{
+    tvwire::Frame f;
+    tvwire::LoginReply reply;
+    if (!send(loginFrame(user, password)) || readFrame(f, 3000) != 1 ||
+        f.type != tvwire::MsgLoginReply || !tvwire::decodeBody(f.body, reply))
+        return 1;
+    m_session = f.session;
+    return reply.result;
+}
+
+bool HostilePeer::send(const QByteArray &bytes)
+{
+    qint64 sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t n =
+            ::send(m_fd, bytes.constData() + sent, size_t(bytes.size() - sent), MSG_NOSIGNAL);
+        if (n <= 0)
+            return false;
+        sent += n;
+    }
+    return true;
+}
+
+qint64 HostilePeer::sendSome(const QByteArray &bytes)
+{
+    const ssize_t n =
+        ::send(m_fd, bytes.constData(), size_t(bytes.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
+    return n < 0 ? 0 : n;
+}
+
+// Waits for more bytes: 1 = some came, 0 = timeout, -1 = closed or broken.
+int HostilePeer::fill(int timeoutMs)
+{
+    pollfd p{m_fd, POLLIN, 0};
+    if (::poll(&p, 1, qMax(0, timeoutMs)) <= 0)
+        return 0;
+    std::uint8_t chunk[65536];
+    const ssize_t n = ::recv(m_fd, chunk, sizeof chunk, 0);
+    if (n <= 0)
+        return -1;
+    m_in.insert(m_in.end(), chunk, chunk + n);
+    return 1;
+}
+
+int HostilePeer::readFrame(tvwire::Frame &frame, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        std::size_t consumed = 0;
+        std::string error;
+        const auto r =
+            tvwire::ProtocolDecoder::decode(m_in.data(), m_in.size(), frame, consumed, error);
+        if (r == tvwire::ProtocolDecoder::Malformed)
+            return -1;
+        if (r == tvwire::ProtocolDecoder::Complete) {
+            m_in.erase(m_in.begin(), m_in.begin() + std::ptrdiff_t(consumed));
+            return 1;
+        }
+        const int got = fill(int(deadline.remainingTime()));
+        if (got <= 0)
+            return got;
+    }
+}
+
+bool HostilePeer::waitClosed(int timeoutMs, int *frames)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    int count = 0;
+    for (;;) {
+        tvwire::Frame f;
+        const int r = readFrame(f, int(deadline.remainingTime()));
+        if (r == 1) {
+            ++count;
+            continue;
+        }
+        if (frames)
+            *frames = count;
+        return r < 0;
+    }
+}
+
+double HostilePeer::keepAliveMs(int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const std::uint32_t sequence = nextSequence();
+    if (!send(frame(tvwire::MsgKeepAlive, m_session, sequence, {})))
+        return -1;
+    tvwire::Frame f;
+    while (readFrame(f, int(timeoutMs - clock.elapsed())) == 1) {
+        if (f.type == tvwire::MsgKeepAliveReply && f.sequence == sequence)
+            return double(clock.nsecsElapsed()) / 1e6;
+    }
+    return -1;
+}

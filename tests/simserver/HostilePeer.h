@@ -1,0 +1,58 @@
+#pragma once
+// A client of the recorder simulator that does what the SDK never would:
+// pipelines, stops half-way, announces what it may not send, or stops
+// reading. Plain blocking POSIX sockets with explicit deadlines, so that it
+// can run on any thread and its timing does not depend on an event loop.
+
+#include "Frame.h"
+
+#include <QByteArray>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class HostilePeer
+{
+public:
+    HostilePeer() = default;
+    ~HostilePeer();
+    HostilePeer(const HostilePeer &) = delete;
+    HostilePeer &operator=(const HostilePeer &) = delete;
+
+    // Connects to 127.0.0.1:port and reads the challenge; false if none
+    // comes within timeoutMs.
+    bool connectTo(quint16 port, int timeoutMs = 2000);
+    // Connects without waiting for anything.
+    bool connectOnly(quint16 port);
+    void close();
+
+    static QByteArray frame(std::uint16_t type, std::uint32_t session, std::uint32_t sequence,
+                            const std::vector<std::uint8_t> &body);
+    QByteArray loginFrame(const std::string &user, const std::string &password,
+                          std::uint32_t sequence = 1) const;
+    // Logs in; the result code, or 1 when no reply came.
+    int login(const std::string &user, const std::string &password);
+    bool send(const QByteArray &bytes);
+    // Writes without blocking; how much the socket took.
+    qint64 sendSome(const QByteArray &bytes);
+    // 1 = a frame, 0 = none within timeoutMs, -1 = closed or broken.
+    int readFrame(tvwire::Frame &frame, int timeoutMs);
+    // Reads and discards until the server closes: true if it does within
+    // timeoutMs. frames counts the whole frames that came before.
+    bool waitClosed(int timeoutMs, int *frames = nullptr);
+    // Round trip of one keep-alive in ms, or -1.
+    double keepAliveMs(int timeoutMs);
+
+    std::uint32_t session() const { return m_session; }
+    std::uint32_t nextSequence() { return ++m_sequence; }
+
+private:
+    int fill(int timeoutMs);
+
+    int m_fd = -1;
+    std::vector<std::uint8_t> m_nonce;
+    std::vector<std::uint8_t> m_in;
+    std::uint32_t m_session = 0;
+    std::uint32_t m_sequence = 100;
+};

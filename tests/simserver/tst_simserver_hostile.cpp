@@ -1,0 +1,374 @@
+// The recorder simulator against hostile peers, over loopback. Every case is
+// bounded in the bytes it sends and in time.
+#include "HostilePeer.h"
+#include "Messages.h"
+#include "SimProcess.h"
+#include "WireFormat.h"
+
+#include <QFile>
+#include <QtTest>
+
+#include <atomic>
+#include <sys/resource.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// The simulator with its log in a file: these tests block on sockets
+// without an event loop, and a log read through a pipe would then stall it.
+struct QuietSim
+{
+    bool start(const QStringList &extra = {})
+    {
+        static int n = 0;
+        path = dir.filePath(QString("sim%1.log").arg(++n));
+        process.setLogFile(path);
+        return process.start(QStringList{"--user", "admin:secret", "--resolution", "320x240"} +
+                             extra);
+    }
+    quint16 port() const { return process.port(); }
+    qint64 pid() const { return process.pid(); }
+    QByteArray log() const
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    QTemporaryDir dir;
+    QString path;
+    SimProcess process;
+};
+
+// Resident memory of a process, and its peak, in KiB.
+qint64 memoryKb(qint64 pid, const char *field)
+{
+    QFile f(QString("/proc/%1/status").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : f.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+int startPlay(HostilePeer &peer)
+{
+    const std::uint32_t sequence = peer.nextSequence();
+    peer.send(HostilePeer::frame(tvwire::MsgRealPlayRequest, peer.session(), sequence,
+                                 tvwire::encodeBody(tvwire::RealPlayRequest{8, 0, 0})));
+    tvwire::Frame f;
+    tvwire::RealPlayReply reply;
+    while (peer.readFrame(f, 3000) == 1) {
+        if (f.type == tvwire::MsgRealPlayReply && f.sequence == sequence &&
+            tvwire::decodeBody(f.body, reply))
+            return reply.result == 0 ? int(reply.streamId) : 0;
+    }
+    return 0;
+}
+
+QByteArray keepAlives(std::uint32_t session, int bytes)
+{
+    const QByteArray one = HostilePeer::frame(tvwire::MsgKeepAlive, session, 7, {});
+    return one.repeated(bytes / one.size());
+}
+
+// User and system time of a process so far.
+qint64 cpuMs(qint64 pid)
+{
+    QFile f(QString("/proc/%1/stat").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray stat = f.readAll();
+    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    return (fields.value(11).toLongLong() + fields.value(12).toLongLong()) * 1000 /
+           ::sysconf(_SC_CLK_TCK);
+}
+
+// Connects until the server answers with a challenge.
+bool connectWithin(HostilePeer &peer, quint16 port, int ms)
+{
+    QDeadlineTimer deadline(ms);
+    while (!peer.connectTo(port, 300)) {
+        if (deadline.hasExpired())
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+class TestSimServerHostile : public QObject
+{
+    Q_OBJECT
+private slots:
+    void oneLoginAttemptPerConnection_data();
+    void oneLoginAttemptPerConnection();
+    void unauthenticatedConnectionsAreClosed_data();
+    void unauthenticatedConnectionsAreClosed();
+    void connectionsBeyondTheCapAreTurnedAway();
+    void acceptsAgainAfterDescriptorShortage();
+    void burstsDoNotDelayOtherViewers_data();
+    void burstsDoNotDelayOtherViewers();
+    void nonReadingClientHasBoundedMemory();
+    void keyframesAreRateLimited();
+};
+
+// Guesses pipelined on one connection get one answer, the same for an
+// unknown user as for a wrong password, even when a right guess follows.
+void TestSimServerHostile::oneLoginAttemptPerConnection_data()
+{
+    QTest::addColumn<QByteArray>("user");
+    QTest::newRow("known user") << QByteArray("admin");
+    QTest::newRow("unknown user") << QByteArray("nobody");
+}
+
+void TestSimServerHostile::oneLoginAttemptPerConnection()
+{
+    QFETCH(QByteArray, user);
+    QuietSim sim;
+    QVERIFY(sim.start());
+    HostilePeer peer;
+    QVERIFY(peer.connectTo(sim.port()));
+    QByteArray guesses;
+    for (int i = 0; i < 1000; ++i)
+        guesses += peer.loginFrame(user.toStdString(), "guess" + std::to_string(i), i + 1);
+    guesses += peer.loginFrame("admin", "secret", 1001);
+    QVERIFY(peer.send(guesses));
+    tvwire::Frame f;
+    tvwire::LoginReply reply;
+    QCOMPARE(peer.readFrame(f, 3000), 1);
+    QCOMPARE(int(f.type), int(tvwire::MsgLoginReply));
+    QVERIFY(tvwire::decodeBody(f.body, reply));
+    QCOMPARE(reply.result, -11301);
+    int more = -1;
+    QVERIFY(peer.waitClosed(5000, &more));
+    QCOMPARE(more, 0);
+}
+
+// Idle and half-sent connections last until the login deadline; frames a
+// client may not send, or may not send before login, end it at once.
+void TestSimServerHostile::unauthenticatedConnectionsAreClosed_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("atOnce");
+    const QByteArray media =
+        HostilePeer::frame(tvwire::MsgMedia, 0, 1, std::vector<std::uint8_t>(4 * 1024 * 1024 - 1));
+    const QByteArray bigLogin =
+        HostilePeer::frame(tvwire::MsgLoginRequest, 0, 1, std::vector<std::uint8_t>(60000));
+    const QByteArray keepAlive = HostilePeer::frame(tvwire::MsgKeepAlive, 0, 1, {});
+    QTest::newRow("idle") << QByteArray() << false;
+    QTest::newRow("half a header") << bigLogin.left(10) << false;
+    QTest::newRow("half a login") << bigLogin.left(300).replace(16, 4, "\x00\x02\x00\x00", 4)
+                                  << false;
+    QTest::newRow("login larger than a login can be") << bigLogin.left(300) << true;
+    QTest::newRow("media announced") << media.left(1000) << true;
+    QTest::newRow("keep-alive before login") << keepAlive << true;
+    QTest::newRow("reply type from a client")
+        << HostilePeer::frame(tvwire::MsgLoginReply, 0, 1, {}) << true;
+}
+
+void TestSimServerHostile::unauthenticatedConnectionsAreClosed()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, atOnce);
+    static QuietSim sim;
+    if (!sim.port())
+        QVERIFY(sim.start(QStringList{"--login-timeout", "1"}));
+    HostilePeer peer;
+    QVERIFY(peer.connectTo(sim.port()));
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(peer.send(bytes));
+    QVERIFY(peer.waitClosed(5000));
+    const qint64 ms = clock.elapsed();
+    if (atOnce)
+        QVERIFY2(ms < 500, qPrintable(QString::number(ms)));
+    else
+        QVERIFY2(ms >= 800 && ms < 3000, qPrintable(QString::number(ms)));
+}
+
+void TestSimServerHostile::connectionsBeyondTheCapAreTurnedAway()
+{
+    QuietSim sim;
+    QVERIFY(sim.start(QStringList{"--max-connections", "4"}));
+    HostilePeer held[4];
+    for (HostilePeer &p : held)
+        QVERIFY(p.connectTo(sim.port()));
+    HostilePeer extra;
+    QVERIFY(extra.connectOnly(sim.port()));
+    QVERIFY(extra.waitClosed(2000));
+    held[0].close();
+    QVERIFY(connectWithin(extra, sim.port(), 5000));
+    QCOMPARE(extra.login("admin", "secret"), 0);
+}
+
+// Qt stops accepting for good when accept() fails; the server must resume
+// once descriptors are free again.
+void TestSimServerHostile::acceptsAgainAfterDescriptorShortage()
+{
+    QuietSim sim;
+    QVERIFY(sim.start(QStringList{"--max-connections", "1000"}));
+    const int open = int(QDir(QString("/proc/%1/fd").arg(sim.pid()))
+                             .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+                             .size());
+    QVERIFY(open > 2);
+    const rlimit limit{rlim_t(open + 8), rlim_t(open + 8)};
+    QCOMPARE(::prlimit(pid_t(sim.pid()), RLIMIT_NOFILE, &limit, nullptr), 0);
+    std::vector<std::unique_ptr<HostilePeer>> flood;
+    bool starved = false;
+    for (int i = 0; i < 40 && !starved; ++i) {
+        flood.emplace_back(new HostilePeer);
+        starved = !flood.back()->connectTo(sim.port(), 300);
+    }
+    QVERIFY(starved);
+    // While starved it neither gives up nor spins on accept().
+    const qint64 cpuBefore = cpuMs(sim.pid());
+    HostilePeer probe;
+    QVERIFY(!probe.connectTo(sim.port(), 1000));
+    const qint64 cpu = cpuMs(sim.pid()) - cpuBefore;
+    QVERIFY2(cpu < 300, qPrintable(QString::number(cpu)));
+    probe.close();
+    flood.clear();
+    HostilePeer late;
+    QVERIFY2(connectWithin(late, sim.port(), 5000), sim.log().constData());
+    QCOMPARE(late.login("admin", "secret"), 0);
+    QVERIFY2(sim.log().contains("cannot accept"), sim.log().constData());
+}
+
+// One thread serves every session: a burst from one must not hold up the
+// others. The other viewer's keep-alive round trip stays short throughout.
+void TestSimServerHostile::burstsDoNotDelayOtherViewers_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::newRow("4 MB of keep-alives") << 0;
+    QTest::newRow("60 KB commands") << 1;
+}
+
+void TestSimServerHostile::burstsDoNotDelayOtherViewers()
+{
+    QFETCH(int, kind);
+    QuietSim sim;
+    QVERIFY(sim.start());
+    HostilePeer viewer, attacker;
+    QVERIFY(viewer.connectTo(sim.port()) && attacker.connectTo(sim.port()));
+    QCOMPARE(viewer.login("admin", "secret"), 0);
+    QCOMPARE(attacker.login("admin", "secret"), 0);
+    QVERIFY(startPlay(viewer) != 0);
+    QByteArray burst;
+    if (kind == 0) {
+        burst = keepAlives(attacker.session(), 4 * 1024 * 1024);
+    } else {
+        tvwire::JsonCommand c;
+        c.name = "OPRemoteCtrl";
+        const std::string json =
+            "{\"msg\":\"0x20006\",\"P1\":\"0\",\"P2\":\"0x" + std::string(60000, '1') + "\"}\n";
+        c.json.assign(json.begin(), json.end());
+        for (int i = 0; i < 8; ++i)
+            burst += HostilePeer::frame(tvwire::MsgJsonCommand, attacker.session(), 9,
+                                        tvwire::encodeBody(c));
+    }
+    std::atomic<bool> sent{false};
+    std::thread flood([&] {
+        attacker.send(burst);
+        sent = true;
+    });
+    double worst = 0;
+    QElapsedTimer clock;
+    clock.start();
+    int pings = 0;
+    while ((!sent || pings < 20) && clock.elapsed() < 20000) {
+        worst = qMax(worst, viewer.keepAliveMs(5000));
+        ++pings;
+    }
+    flood.join();
+    // the attacker's last request has been handled by now
+    QVERIFY(attacker.keepAliveMs(20000) >= 0 || kind == 1);
+    qInfo("worst round trip of the other viewer: %.1f ms over %d pings", worst, pings);
+    QVERIFY2(worst < 50, qPrintable(QString::number(worst)));
+    for (const QByteArray &line : sim.log().split('\n'))
+        QVERIFY2(line.size() < 1024, line.left(200).constData());
+}
+
+// A client that plays and floods requests but reads nothing is held back by
+// its own TCP window: the simulator holds at most the media cap and a reply
+// allowance for it (8.25 MiB; 12 allowed here), never what the client sends.
+void TestSimServerHostile::nonReadingClientHasBoundedMemory()
+{
+    QuietSim sim;
+    QVERIFY(sim.start());
+    HostilePeer hog;
+    QVERIFY(hog.connectTo(sim.port()));
+    QCOMPARE(hog.login("admin", "secret"), 0);
+    QVERIFY(startPlay(hog) != 0);
+    // the display's encoder and buffers are made while the hog still reads
+    tvwire::Frame f;
+    QElapsedTimer warm;
+    warm.start();
+    while (warm.elapsed() < 1000 && hog.readFrame(f, 1000) == 1) {
+    }
+    const qint64 before = memoryKb(sim.pid(), "VmRSS:");
+    const QByteArray chunk = keepAlives(hog.session(), 1024 * 1024);
+    qint64 sent = 0, offset = 0;
+    QElapsedTimer clock, stuck;
+    clock.start();
+    stuck.start();
+    while (sent < 64LL * 1024 * 1024 && stuck.elapsed() < 1000 && clock.elapsed() < 20000) {
+        const qint64 n = hog.sendSome(chunk.mid(int(offset)));
+        if (n > 0)
+            stuck.restart();
+        else
+            QThread::msleep(5); // the socket is full: wait for the server to read more
+        sent += n;
+        offset = (offset + n) % chunk.size();
+    }
+    const qint64 grown = memoryKb(sim.pid(), "VmHWM:") - before;
+    qInfo("sent %lld MiB unread; simulator grew by %lld KiB", sent >> 20, grown);
+    QVERIFY(sent < 64LL * 1024 * 1024); // it was held back
+    QVERIFY2(grown < 12 * 1024, qPrintable(QString::number(grown)));
+    QVERIFY(sim.log().count("not keeping up") <= 1);
+}
+
+// Starting a viewer makes the display send everyone a keyframe; a client
+// that starts and stops as fast as it can must not turn the stream into
+// keyframes.
+void TestSimServerHostile::keyframesAreRateLimited()
+{
+    QuietSim sim;
+    QVERIFY(sim.start());
+    HostilePeer viewer, toggler;
+    QVERIFY(viewer.connectTo(sim.port()) && toggler.connectTo(sim.port()));
+    QCOMPARE(viewer.login("admin", "secret"), 0);
+    QCOMPARE(toggler.login("admin", "secret"), 0);
+    QVERIFY(startPlay(viewer) != 0);
+    std::atomic<bool> stop{false};
+    std::thread toggling([&] {
+        while (!stop) {
+            const int stream = startPlay(toggler);
+            toggler.send(HostilePeer::frame(
+                tvwire::MsgStopRealPlay, toggler.session(), toggler.nextSequence(),
+                tvwire::encodeBody(tvwire::StreamRef{std::uint32_t(stream)})));
+        }
+    });
+    int keys = 0, units = 0;
+    QElapsedTimer clock;
+    clock.start();
+    tvwire::Frame f;
+    tvwire::Media media;
+    while (clock.elapsed() < 3000 && viewer.readFrame(f, 1000) == 1) {
+        if (f.type != tvwire::MsgMedia || !tvwire::decodeBody(f.body, media))
+            continue;
+        ++units;
+        keys += media.kind == tvwire::MediaVideoKey;
+    }
+    stop = true;
+    toggling.join();
+    qInfo("%d keyframes among %d access units in 3 s", keys, units);
+    QVERIFY(units > 10);
+    // one every 500 ms, the periodic ones and the viewer's own first
+    QVERIFY2(keys <= 10, qPrintable(QString::number(keys)));
+}
+
+QTEST_GUILESS_MAIN(TestSimServerHostile)
+#include "tst_simserver_hostile.moc"
