@@ -104,8 +104,9 @@ bool RecorderSession::handleSome()
     for (int n = 0; n < kFramesPerTurn; ++n) {
         if (!m_socket || m_hung || m_lingering || repliesBacklogged())
             return false; // bytesWritten resumes a backlogged peer
-        m_channel.readAvailable();
-        const int r = m_channel.next(frame, error);
+        int r = m_channel.next(frame, error);
+        if (r == 0 && m_channel.readAvailable())
+            r = m_channel.next(frame, error);
         if (r == 0)
             return false;
         if (r < 0) {

@@ -16,7 +16,7 @@ void WireChannel::setAccepted(std::initializer_list<std::uint16_t> types, std::u
     m_maxBody = maxBody;
 }
 
-void WireChannel::readAvailable()
+bool WireChannel::readAvailable()
 {
     // Dropping the handled bytes once per read, not once per frame, keeps
     // a burst of small frames linear.
@@ -25,8 +25,11 @@ void WireChannel::readAvailable()
         m_offset = 0;
     }
     const qint64 room = qint64(tvwire::kHeaderSize + m_maxBody) - m_bytes.size();
-    if (room > 0)
-        m_bytes.append(m_socket->read(room));
+    if (room <= 0)
+        return false;
+    const QByteArray more = m_socket->read(room);
+    m_bytes.append(more);
+    return !more.isEmpty();
 }
 
 bool WireChannel::admissible(const std::uint8_t *data, std::size_t size, QString &error) const

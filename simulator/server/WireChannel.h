@@ -26,10 +26,10 @@ public:
     explicit WireChannel(QTcpSocket *socket);
 
     void setAccepted(std::initializer_list<std::uint16_t> types, std::uint32_t maxBody);
-    // Takes what the socket has, up to the bound. Then next() gives the
-    // frames one by one: 1 = a frame, 0 = none yet, -1 = the stream is
-    // malformed or not allowed (error says why).
-    void readAvailable();
+    // Takes what the socket has, up to the bound; false if nothing came.
+    // Then next() gives the frames one by one: 1 = a frame, 0 = none yet,
+    // -1 = the stream is malformed or not allowed (error says why).
+    bool readAvailable();
     int next(tvwire::Frame &frame, QString &error);
     void send(std::uint16_t type, std::uint32_t session, std::uint32_t sequence,
               const std::vector<std::uint8_t> &body);

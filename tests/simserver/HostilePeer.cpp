@@ -26,6 +26,7 @@ void HostilePeer::close()
         ::close(m_fd);
     m_fd = -1;
     m_in.clear();
+    m_offset = 0;
 }
 
 bool HostilePeer::connectOnly(quint16 port)
@@ -107,6 +108,8 @@ int HostilePeer::fill(int timeoutMs)
     const ssize_t n = ::recv(m_fd, chunk, sizeof chunk, 0);
     if (n <= 0)
         return -1;
+    m_in.erase(m_in.begin(), m_in.begin() + std::ptrdiff_t(m_offset));
+    m_offset = 0;
     m_in.insert(m_in.end(), chunk, chunk + n);
     return 1;
 }
@@ -117,12 +120,12 @@ int HostilePeer::readFrame(tvwire::Frame &frame, int timeoutMs)
     for (;;) {
         std::size_t consumed = 0;
         std::string error;
-        const auto r =
-            tvwire::ProtocolDecoder::decode(m_in.data(), m_in.size(), frame, consumed, error);
+        const auto r = tvwire::ProtocolDecoder::decode(
+            m_in.data() + m_offset, m_in.size() - m_offset, frame, consumed, error);
         if (r == tvwire::ProtocolDecoder::Malformed)
             return -1;
         if (r == tvwire::ProtocolDecoder::Complete) {
-            m_in.erase(m_in.begin(), m_in.begin() + std::ptrdiff_t(consumed));
+            m_offset += consumed;
             return 1;
         }
         const int got = fill(int(deadline.remainingTime()));

@@ -53,6 +53,7 @@ private:
     int m_fd = -1;
     std::vector<std::uint8_t> m_nonce;
     std::vector<std::uint8_t> m_in;
+    std::size_t m_offset = 0; // of m_in already read as frames
     std::uint32_t m_session = 0;
     std::uint32_t m_sequence = 100;
 };
