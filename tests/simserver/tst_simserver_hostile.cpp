@@ -286,7 +286,14 @@ void TestSimServerHostile::burstsDoNotDelayOtherViewers()
     // the attacker's last request has been handled by now
     QVERIFY(attacker.keepAliveMs(20000) >= 0 || kind == 1);
     qInfo("worst round trip of the other viewer: %.1f ms over %d pings", worst, pings);
-    QVERIFY2(worst < 50, qPrintable(QString::number(worst)));
+    // A sanitized simulator runs several times slower on a machine shared with
+    // other tests; the fault this guards against froze viewers for seconds.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    const double bound = 400;
+#else
+    const double bound = 50;
+#endif
+    QVERIFY2(worst < bound, qPrintable(QString::number(worst)));
     for (const QByteArray &line : sim.log().split('\n'))
         QVERIFY2(line.size() < 1024, line.left(200).constData());
 }
