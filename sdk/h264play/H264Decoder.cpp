@@ -6,6 +6,15 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 }
 
+namespace {
+// The largest picture taken: 8K on its longer side, and no more pixels than
+// 8K UHD has. Each picture is held several times over (reference frames,
+// the conversion stage), so a stream that asked for more could make the
+// process allocate gigabytes.
+constexpr long kMaxSide = 8192;
+constexpr long kMaxPixels = 8192L * 4320L;
+} // namespace
+
 H264Decoder::H264Decoder(FrameSlot &slot) : m_stage(slot) {}
 
 H264Decoder::~H264Decoder()
@@ -38,6 +47,9 @@ bool H264Decoder::openCodec()
     m_codec->flags |= AV_CODEC_FLAG_LOW_DELAY;
     m_codec->thread_type = FF_THREAD_SLICE;
     m_codec->thread_count = 0;
+    // A backstop for sets SequenceWatch could not read: libavcodec then
+    // refuses the picture buffer itself.
+    m_codec->max_pixels = kMaxPixels;
     if (avcodec_open2(m_codec, codec, nullptr) == 0)
         return true;
     avcodec_free_context(&m_codec);
@@ -86,7 +98,7 @@ void H264Decoder::decode(const std::uint8_t *data, int size, std::int64_t inputN
 {
     if (m_sequence.changes(data, std::size_t(size)))
         startSequence(inputNs);
-    if (!m_codec)
+    if (!m_codec || m_sequence.exceeds(kMaxSide, kMaxPixels))
         return;
     // The parser's output is not reference counted, so sending it copies it
     // into a padded buffer of the decoder's own.
@@ -102,6 +114,10 @@ void H264Decoder::decode(const std::uint8_t *data, int size, std::int64_t inputN
 void H264Decoder::receive(std::int64_t inputNs)
 {
     while (avcodec_receive_frame(m_codec, m_frame) == 0) {
+        if (m_frame->width > kMaxSide || m_frame->height > kMaxSide) {
+            av_frame_unref(m_frame);
+            continue;
+        }
         const std::int64_t decodedNs = steadyNowNs();
         ++m_framesDecoded;
         m_width = m_frame->width;

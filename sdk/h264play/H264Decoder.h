@@ -50,7 +50,10 @@ private:
     // A new sequence gets a fresh decoder once the old one has given up the
     // pictures it still holds: libavcodec only ever deepens its reorder
     // buffer, so one that junk or an earlier encoder setup made deep would
-    // hold back every later live picture, and the last few for good.
+    // hold back every later live picture, and the last few for good. Only a
+    // change of size, format or depth counts (SequenceWatch): reopening
+    // costs the decoder and its threads, and a stream that switches between
+    // equivalent parameter sets would pay that on every access unit.
     void startSequence(std::int64_t inputNs);
     void decode(const std::uint8_t *data, int size, std::int64_t inputNs);
     void receive(std::int64_t inputNs);

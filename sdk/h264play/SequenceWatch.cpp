@@ -28,24 +28,27 @@ std::size_t nalEnd(const std::uint8_t *data, std::size_t begin, std::size_t next
 
 bool SequenceWatch::changes(const std::uint8_t *unit, std::size_t size)
 {
-    std::vector<std::uint8_t> sets;
-    for (std::size_t at = nextNal(unit, size, 0); at < size;) {
+    SpsShape shape;
+    bool found = false;
+    for (std::size_t at = nextNal(unit, size, 0); at < size && !found;) {
         const int type = unit[at] & 0x1f;
         if (type >= 1 && type <= kNalLastSlice)
             break; // parameter sets precede the pictures: no need to scan those
         const std::size_t next = nextNal(unit, size, at);
-        if (type == kNalSps) {
-            const std::size_t end = nalEnd(unit, at, next, size);
-            const std::uint32_t length = std::uint32_t(end - at);
-            for (int shift = 24; shift >= 0; shift -= 8)
-                sets.push_back(std::uint8_t(length >> shift));
-            sets.insert(sets.end(), unit + at, unit + end);
-        }
+        if (type == kNalSps)
+            found = shape.parse(unit + at, nalEnd(unit, at, next, size) - at);
         at = next;
     }
-    if (sets.empty() || sets == m_last)
+    if (!found || (m_seen && shape == m_last))
         return false;
-    const bool changed = !m_last.empty();
-    m_last.swap(sets);
+    const bool changed = m_seen;
+    m_last = shape;
+    m_seen = true;
     return changed;
+}
+
+bool SequenceWatch::exceeds(long maxSide, long maxPixels) const
+{
+    return m_seen && (m_last.width > maxSide || m_last.height > maxSide ||
+                      m_last.width * m_last.height > maxPixels);
 }

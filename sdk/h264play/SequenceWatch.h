@@ -1,14 +1,17 @@
 #pragma once
 // Notices where an H.264 stream starts a new sequence: an access unit whose
-// sequence parameter sets differ from the last ones seen. Recorders repeat
-// the same ones before every keyframe, so only a real change counts (a new
-// resolution or encoder setup, or junk that carried a parameter set).
+// sequence parameter set asks for pictures of another size or format, or
+// another reference or reorder depth, than the last one seen. Recorders
+// repeat the same set before every keyframe, and a stream may switch
+// between sets that differ only in what the decoder follows by itself, so
+// only a change of that shape counts; sets that cannot be read do not.
 //
 // Used on the decoder thread only.
 
+#include "SpsShape.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 class SequenceWatch
 {
@@ -16,7 +19,12 @@ public:
     // True when the unit carries sequence parameter sets that differ from
     // the last ones seen; the first ones ever seen are not a change.
     bool changes(const std::uint8_t *unit, std::size_t size);
+    // True when the pictures of the current sequence would be larger than
+    // the decoder takes: wider or taller than maxSide, or more than
+    // maxPixels in all.
+    bool exceeds(long maxSide, long maxPixels) const;
 
 private:
-    std::vector<std::uint8_t> m_last; // the SPS NAL units, each length-prefixed
+    SpsShape m_last;
+    bool m_seen = false;
 };

@@ -10,7 +10,9 @@
 namespace netsdk {
 
 namespace {
-constexpr std::size_t kMaxOrphans = 32;
+// One keyframe of the largest size the protocol carries, for a stream whose
+// real-play answer is still on its way.
+constexpr std::size_t kMaxOrphanBytes = tvwire::kMaxMediaBody;
 } // namespace
 
 DeviceSession::DeviceSession(int handle, std::uint32_t sessionId, TcpSocket &&socket,
@@ -91,6 +93,7 @@ void DeviceSession::addStream(const std::shared_ptr<RealPlayStream> &stream)
             stream->deliver(o.kind, o.data.data(), o.data.size());
     }
     m_orphans.clear();
+    m_orphanBytes = 0;
     m_streams[stream->streamId()] = stream;
 }
 
@@ -152,6 +155,20 @@ void DeviceSession::flushStreams()
         s->flushPending();
 }
 
+// Called with m_streamsMutex held. The oldest go first.
+void DeviceSession::keepOrphan(tvwire::Media &media)
+{
+    const std::size_t size = media.data.size();
+    if (size > kMaxOrphanBytes)
+        return;
+    while (!m_orphans.empty() && m_orphanBytes + size > kMaxOrphanBytes) {
+        m_orphanBytes -= m_orphans.front().data.size();
+        m_orphans.pop_front();
+    }
+    m_orphanBytes += size;
+    m_orphans.push_back(Orphan{media.streamId, media.kind, std::move(media.data)});
+}
+
 bool DeviceSession::dispatch(tvwire::Frame &frame, std::string &why)
 {
     if (frame.session != m_sessionId) {
@@ -171,9 +188,7 @@ bool DeviceSession::dispatch(tvwire::Frame &frame, std::string &why)
             if (it != m_streams.end()) {
                 stream = it->second;
             } else {
-                if (m_orphans.size() >= kMaxOrphans)
-                    m_orphans.erase(m_orphans.begin());
-                m_orphans.push_back(Orphan{media.streamId, media.kind, std::move(media.data)});
+                keepOrphan(media);
             }
         }
         if (stream)

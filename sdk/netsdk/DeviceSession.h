@@ -17,11 +17,16 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
+
+namespace tvwire {
+struct Media;
+}
 
 namespace netsdk {
 
@@ -59,6 +64,7 @@ private:
              Clock::time_point deadline);
     void lost(const std::string &why);
     void flushStreams();
+    void keepOrphan(tvwire::Media &media);
 
     const int m_handle;
     const std::uint32_t m_sessionId;
@@ -80,14 +86,16 @@ private:
     std::mutex m_streamsMutex;
     std::map<std::uint32_t, std::shared_ptr<RealPlayStream>> m_streams;
     // Media that came for a stream before the real-play call registered it
-    // (the recorder starts sending with its answer); bounded.
+    // (the recorder starts sending with its answer). Bounded in bytes: a
+    // recorder could otherwise fill it with streams it never announces.
     struct Orphan
     {
         std::uint32_t streamId;
         int kind;
         std::vector<std::uint8_t> data;
     };
-    std::vector<Orphan> m_orphans;
+    std::deque<Orphan> m_orphans;
+    std::size_t m_orphanBytes = 0;
     Clock::time_point m_lastReceived;
     Clock::time_point m_nextKeepAlive;
 };

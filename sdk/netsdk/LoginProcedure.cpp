@@ -24,6 +24,14 @@ int sendFrame(TcpSocket &socket, std::uint16_t type, std::uint32_t session,
     return socket.sendAll(bytes.data(), bytes.size(), deadline);
 }
 
+// The client adds the two channel counts into an int: each must be a count
+// and their sum must fit, however the recorder fills them.
+bool plausibleChannels(const tvwire::LoginReply &reply)
+{
+    const std::int64_t a = reply.channelA, b = reply.channelB;
+    return a >= 0 && b >= 0 && a + b <= kMaxChannels;
+}
+
 // Connection failures are worth another try; a recorder's answer is not.
 bool worthRetrying(int result)
 {
@@ -75,6 +83,8 @@ int LoginProcedure::lookUp(const LoginParams &params, std::string &host, std::ui
             return ErrProtocol;
         if (answer.result != 0)
             return answer.result;
+        if (answer.host.empty() || answer.port == 0)
+            return ErrProtocol;
         host = answer.host;
         port = answer.port;
         return 0;
@@ -108,7 +118,7 @@ int LoginProcedure::handshake(const LoginParams &params, Clock::time_point deadl
     if (frame.type != tvwire::MsgLoginReply || !tvwire::decodeBody(frame.body, outcome.reply))
         return ErrProtocol;
     outcome.sessionId = frame.session;
-    if (outcome.reply.result == 0 && outcome.sessionId == 0)
+    if (outcome.reply.result == 0 && (outcome.sessionId == 0 || !plausibleChannels(outcome.reply)))
         return ErrProtocol;
     return outcome.reply.result;
 }

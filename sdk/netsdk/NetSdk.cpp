@@ -110,12 +110,24 @@ std::shared_ptr<DeviceSession> NetSdk::session(int loginHandle)
     return it == m_sessions.end() ? nullptr : it->second;
 }
 
+namespace {
+
+// The protocol carries names of at most kMaxNameLength bytes; a longer one
+// is the caller's mistake, not something to wait out.
+bool fitsName(const char *text)
+{
+    return text && *text && strnlen(text, tvwire::kMaxNameLength + 1) <= tvwire::kMaxNameLength;
+}
+
+} // namespace
+
 int NetSdk::login(const char *address, unsigned short port, const char *user, const char *password,
                   void *deviceInfo, int *error, int kind)
 {
     LoginParams p;
     tvsdk::DisconnectCallback onDisconnect;
     void *cbUser;
+    std::uint64_t epoch;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (!m_initialised) {
@@ -129,10 +141,11 @@ int NetSdk::login(const char *address, unsigned short port, const char *user, co
         p.p2pServer = m_p2pServer;
         onDisconnect = m_onDisconnect;
         cbUser = m_user;
+        epoch = m_epoch;
     }
     int result = ErrInvalidParameter;
     LoginOutcome outcome;
-    if (address && *address && user &&
+    if (fitsName(address) && fitsName(user) &&
         (kind == tvsdk::kLoginKindAddress || kind == tvsdk::kLoginKindCloud)) {
         p.address = address;
         p.port = port;
@@ -144,6 +157,9 @@ int NetSdk::login(const char *address, unsigned short port, const char *user, co
         p.hasLoginCode = p.loginCode != 0;
         result = LoginProcedure::run(p, outcome);
     }
+    std::shared_ptr<DeviceSession> s;
+    if (result == 0)
+        result = adopt(epoch, outcome, onDisconnect, cbUser, s);
     if (error)
         *error = result;
     if (result != 0) {
@@ -153,19 +169,27 @@ int NetSdk::login(const char *address, unsigned short port, const char *user, co
     }
     if (deviceInfo)
         fillDeviceInfo(static_cast<unsigned char *>(deviceInfo), outcome.reply);
-    int handle;
-    std::shared_ptr<DeviceSession> s;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        handle = m_nextLogin++;
-        s = std::make_shared<DeviceSession>(handle, outcome.sessionId, std::move(outcome.socket),
-                                            std::move(outcome.buffer), onDisconnect, cbUser);
-        m_sessions[handle] = s;
-    }
-    s->start();
     m_lastError = outcome.reply.notice;
-    trace("login " + std::to_string(handle) + " to " + p.address + " open");
-    return handle;
+    trace("login " + std::to_string(s->handle()) + " to " + p.address + " open");
+    return s->handle();
+}
+
+int NetSdk::adopt(std::uint64_t epoch, LoginOutcome &outcome, tvsdk::DisconnectCallback cb,
+                  void *user, std::shared_ptr<DeviceSession> &s)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_initialised || epoch != m_epoch) {
+        outcome.socket.close();
+        return ErrNotInitialised;
+    }
+    const int handle = m_nextLogin++;
+    s = std::make_shared<DeviceSession>(handle, outcome.sessionId, std::move(outcome.socket),
+                                        std::move(outcome.buffer), cb, user);
+    m_sessions[handle] = s;
+    // Started under the lock, so that a clean-up or a logout that finds the
+    // session also finds its thread to end.
+    s->start();
+    return 0;
 }
 
 int NetSdk::logout(int loginHandle)
@@ -213,6 +237,7 @@ int NetSdk::cleanup()
         std::lock_guard<std::mutex> lock(m_mutex);
         sessions.swap(m_sessions);
         plays.swap(m_plays);
+        ++m_epoch;
         m_initialised = false;
         m_onDisconnect = nullptr;
         m_user = nullptr;

@@ -11,6 +11,7 @@
 #include "SdkDefs.h"
 
 #include <atomic>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -22,6 +23,7 @@ namespace netsdk {
 
 class DeviceSession;
 class RealPlayStream;
+struct LoginOutcome;
 
 class NetSdk
 {
@@ -62,11 +64,17 @@ private:
         std::shared_ptr<RealPlayStream> stream;
     };
     std::shared_ptr<DeviceSession> session(int loginHandle);
+    // Registers a session a login opened, unless clean-up ran meanwhile.
+    int adopt(std::uint64_t epoch, LoginOutcome &outcome, tvsdk::DisconnectCallback cb, void *user,
+              std::shared_ptr<DeviceSession> &s);
     int fail(int code);
     int succeed(int result = 1);
 
     mutable std::mutex m_mutex;
     bool m_initialised = false;
+    // Counts clean-ups, so that a call that began before one cannot leave
+    // a login or a real play behind it.
+    std::uint64_t m_epoch = 0;
     tvsdk::DisconnectCallback m_onDisconnect = nullptr;
     void *m_user = nullptr;
     std::string m_p2pServer;

@@ -34,6 +34,9 @@ enum RealDataType : int
 constexpr int kDefaultP2PPort = 34568;
 constexpr int kDefaultConnectWaitMs = 3000;
 constexpr int kDefaultConnectTries = 1;
+// More channels than any recorder has; a login reply that claims more is
+// refused.
+constexpr int kMaxChannels = 65536;
 constexpr int kDefaultKeepAliveSec = 10;
 constexpr int kDefaultDeadSec = 60;
 // Requests without a timeout argument of their own (real play, stop, logout).

@@ -62,10 +62,11 @@ int NetSdk::sendJson(int loginHandle, const char *name, int msgId, int channel, 
     auto s = session(loginHandle);
     if (!s)
         return fail(ErrInvalidHandle);
-    if (!name || !json || length < 0 || std::uint32_t(length) > tvwire::kMaxControlBody - 1024)
+    if (!name || !json || length < 0 || std::uint32_t(length) > tvwire::kMaxControlBody - 1024 ||
+        strnlen(name, tvwire::kMaxNameLength + 1) > tvwire::kMaxNameLength)
         return fail(ErrInvalidParameter);
     tvwire::JsonCommand command;
-    command.name.assign(name, strnlen(name, tvwire::kMaxNameLength));
+    command.name = name;
     command.msgId = msgId;
     command.channel = channel;
     command.json.assign(json, json + length);
@@ -105,6 +106,11 @@ int NetSdk::realPlay(int loginHandle, const void *clientInfo)
     std::shared_ptr<RealPlayStream> stream;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        // A logout or clean-up that ran meanwhile has already collected this
+        // login's plays: one registered now would outlive it.
+        auto it = m_sessions.find(loginHandle);
+        if (it == m_sessions.end() || it->second != s)
+            return fail(ErrInvalidHandle), 0;
         stream = std::make_shared<RealPlayStream>(m_nextPlay++, answer.streamId);
         m_plays[stream->handle()] = Play{s, stream};
     }

@@ -16,6 +16,7 @@ void RealPlayStream::setCallback(tvsdk::RealDataCallback callback, void *user)
         return;
     m_callback = callback;
     m_user = user;
+    ++m_generation;
     m_everSet = m_everSet || callback;
 }
 
@@ -24,6 +25,7 @@ void RealPlayStream::removeCallback()
     std::unique_lock<std::mutex> lock(m_mutex);
     m_callback = nullptr;
     m_user = nullptr;
+    ++m_generation;
     m_early.clear();
     m_earlyBytes = 0;
     if (m_runner != std::this_thread::get_id())
@@ -81,17 +83,31 @@ void RealPlayStream::flushPending()
     callOutsideLock(lock, early, 0, nullptr, 0);
 }
 
+// A callback removed or replaced while a batch runs (from inside it, most
+// often) gets none of the batch's remaining blocks.
+bool RealPlayStream::stillCurrent(unsigned generation)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return generation == m_generation;
+}
+
 void RealPlayStream::callOutsideLock(std::unique_lock<std::mutex> &lock, std::deque<Block> &early,
                                      int dataType, const std::uint8_t *data, std::size_t size)
 {
     const tvsdk::RealDataCallback callback = m_callback;
     void *user = m_user;
+    const unsigned generation = m_generation;
     m_running = true;
     m_runner = std::this_thread::get_id();
     lock.unlock();
-    for (Block &b : early)
+    bool current = true;
+    for (Block &b : early) {
         callback(m_handle, b.dataType, b.data.data(), int(b.data.size()), user);
-    if (data)
+        current = stillCurrent(generation);
+        if (!current)
+            break;
+    }
+    if (data && current)
         callback(m_handle, dataType, const_cast<std::uint8_t *>(data), int(size), user);
     lock.lock();
     m_running = false;

@@ -6,7 +6,8 @@
 // only ever called by deliver()/flushPending(), outside the lock, with
 // m_running marking the call; removeCallback() waits for a running call to
 // end (unless it is that call's own thread), so that once it returns the
-// callback is not running and cannot start again.
+// callback is not running and cannot start again: not even for the rest of
+// a batch of held blocks when the callback removed itself from inside.
 
 #include "SdkDefs.h"
 
@@ -44,6 +45,7 @@ private:
     void queueEarly(int dataType, const std::uint8_t *data, std::size_t size);
     void callOutsideLock(std::unique_lock<std::mutex> &lock, std::deque<Block> &early, int dataType,
                          const std::uint8_t *data, std::size_t size);
+    bool stillCurrent(unsigned generation);
 
     const int m_handle;
     const std::uint32_t m_streamId;
@@ -54,6 +56,7 @@ private:
     bool m_everSet = false;
     bool m_closed = false;
     bool m_running = false;
+    unsigned m_generation = 0; // changes whenever the callback is replaced or removed
     std::thread::id m_runner;
     // Blocks that came between the start of real play and the first
     // callback, so that the stream still starts with its keyframe.

@@ -11,6 +11,7 @@
 #endif
 
 #include <string>
+#include <vector>
 
 namespace netsdk {
 
@@ -48,35 +49,46 @@ int TcpSocket::connectTo(const std::string &host, std::uint16_t port, Clock::tim
     close();
     if (!sock::startup())
         return ErrConnectFailed;
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo *list = nullptr;
-    if (::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &list) != 0 || !list)
-        return ErrConnectFailed;
-    int result = ErrConnectFailed;
-    for (const addrinfo *ai = list; ai && result != 0; ai = ai->ai_next) {
-        const sock::Handle h = sock::open(ai);
-        if (h == sock::kInvalid)
-            continue;
-        int rc = sock::beginConnect(h, ai);
-        if (rc == 1) {
-            if (!sock::waitFor(h, sock::Writable, deadline)) {
-                sock::close(h);
-                result = ErrTimeOut;
-                break;
-            }
-            rc = sock::connectError(h) == 0 ? 0 : -1;
-        }
-        if (rc == 0) {
-            m_handle = h;
-            result = 0;
-        } else {
-            sock::close(h);
-        }
+    std::vector<NameResolver::Address> addresses;
+    int result = NameResolver::resolve(host, port, deadline, addresses);
+    if (result != 0)
+        return result;
+    result = ErrConnectFailed;
+    for (const NameResolver::Address &address : addresses) {
+        result = connectOne(address, deadline);
+        if (result != ErrConnectFailed)
+            break;
     }
-    ::freeaddrinfo(list);
     return result;
+}
+
+// 0 connected, ErrTimeOut at the deadline, ErrConnectFailed to try the next.
+int TcpSocket::connectOne(const NameResolver::Address &address, Clock::time_point deadline)
+{
+    addrinfo ai{};
+    ai.ai_family = address.family;
+    ai.ai_socktype = address.socketType;
+    ai.ai_protocol = address.protocol;
+    ai.ai_addrlen = decltype(ai.ai_addrlen)(address.sockaddr.size());
+    std::vector<std::uint8_t> raw(address.sockaddr); // aligned by the allocator
+    ai.ai_addr = reinterpret_cast<sockaddr *>(raw.data());
+    const sock::Handle h = sock::open(&ai);
+    if (h == sock::kInvalid)
+        return ErrConnectFailed;
+    int rc = sock::beginConnect(h, &ai);
+    if (rc == 1) {
+        if (!sock::waitFor(h, sock::Writable, deadline)) {
+            sock::close(h);
+            return ErrTimeOut;
+        }
+        rc = sock::connectError(h) == 0 ? 0 : -1;
+    }
+    if (rc != 0) {
+        sock::close(h);
+        return ErrConnectFailed;
+    }
+    m_handle = h;
+    return 0;
 }
 
 int TcpSocket::sendAll(const std::uint8_t *data, std::size_t size, Clock::time_point deadline)

@@ -2,6 +2,7 @@
 // A non-blocking TCP socket (TCP_NODELAY) whose blocking operations all end
 // by a deadline. Owns its socket.
 
+#include "NameResolver.h"
 #include "SocketPlatform.h"
 
 #include <cstddef>
@@ -21,7 +22,8 @@ public:
     TcpSocket &operator=(TcpSocket &&other) noexcept;
 
     // One connect attempt to host (numeric or name) and port, ending by the
-    // deadline. Returns 0 or ErrConnectFailed / ErrTimeOut.
+    // deadline, name look-up included. Returns 0 or ErrConnectFailed /
+    // ErrTimeOut.
     int connectTo(const std::string &host, std::uint16_t port, Clock::time_point deadline);
     // Sends everything or fails: 0, ErrTimeOut or ErrDisconnected.
     int sendAll(const std::uint8_t *data, std::size_t size, Clock::time_point deadline);
@@ -36,6 +38,8 @@ public:
     void close();
 
 private:
+    int connectOne(const NameResolver::Address &address, Clock::time_point deadline);
+
     sock::Handle m_handle = sock::kInvalid;
 };
 

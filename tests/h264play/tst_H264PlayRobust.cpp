@@ -1,6 +1,7 @@
 // Damaged and changing streams, and input that outruns the decoder.
 
 #include "PlaySdk.h"
+#include "SequenceWatch.h"
 #include "TestFrame.h"
 #include "TestStream.h"
 
@@ -47,6 +48,10 @@ private slots:
     void boundsTheBufferUnderAStalledDecoder();
     void refusesWhatIsNotOpen();
     void survivesTheFrameGoingFirst();
+    void refusesPicturesTooLarge_data();
+    void refusesPicturesTooLarge();
+    void newSequenceOnlyWhenTheShapeChanges_data();
+    void newSequenceOnlyWhenTheShapeChanges();
 
 private:
     PlaySdk m_sdk;
@@ -207,6 +212,81 @@ void TestH264PlayRobust::survivesTheFrameGoingFirst()
     m_sdk.feed(stream.mid(stream.size() / 2) + TestStream::delimiter());
     QTRY_COMPARE(qint64(m_sdk.stats().framesDecoded), qint64(6));
     QCOMPARE(m_sdk.stop(0), 1);
+}
+
+void TestH264PlayRobust::refusesPicturesTooLarge_data()
+{
+    QTest::addColumn<QString>("size");
+    QTest::newRow("too wide") << "8208x16";
+    QTest::newRow("too tall") << "16x8208";
+    QTest::newRow("too many pixels") << "7936x4480";
+}
+
+// A stream that asks for a picture beyond the limit is not decoded at all;
+// the next one within it plays.
+void TestH264PlayRobust::refusesPicturesTooLarge()
+{
+    QFETCH(QString, size);
+    const QByteArray large = TestStream::encode("color=c=gray:rate=25:size=" + size, 2, 0);
+    const QByteArray small = TestStream::encode("testsrc2=size=320x240:rate=25", 3, 0);
+    QVERIFY(!large.isEmpty() && !small.isEmpty());
+    TestFrame frame(QSize(320, 240));
+    QVERIFY(frame.showAndWait());
+    QVERIFY(m_sdk.start(&frame));
+    m_sdk.feed(large + small + TestStream::delimiter());
+    QTRY_VERIFY(m_sdk.stats().framesDecoded >= 3);
+    QTest::qWait(200);
+    QCOMPARE(qint64(m_sdk.stats().framesDecoded), qint64(3));
+    QCOMPARE(m_sdk.stats().width, 320);
+    m_sdk.finish();
+}
+
+void TestH264PlayRobust::newSequenceOnlyWhenTheShapeChanges_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<int>("bFrames");
+    QTest::addColumn<int>("gop");
+    QTest::addColumn<QString>("x264");
+    QTest::addColumn<int>("changes");
+    const QString same = "testsrc2=size=320x240:rate=25";
+    // Units of the two streams alternate, each carrying its own set while
+    // it is a keyframe: a change per switch of shape, none for other fields.
+    QTest::newRow("another set id") << same << 0 << 1 << "sps-id=1" << 0;
+    QTest::newRow("another frame rate") << "testsrc2=size=320x240:rate=30" << 0 << 1 << "" << 0;
+    QTest::newRow("another size") << "testsrc2=size=352x288:rate=25" << 0 << 1 << "" << 7;
+    QTest::newRow("another reorder depth") << same << 2 << 4 << "" << 2;
+}
+
+void TestH264PlayRobust::newSequenceOnlyWhenTheShapeChanges()
+{
+    QFETCH(QString, source);
+    QFETCH(int, bFrames);
+    QFETCH(int, gop);
+    QFETCH(QString, x264);
+    QFETCH(int, changes);
+    const QString common = "aud=1:repeat-headers=1";
+    const QByteArray streams[2] = {
+        TestStream::encode("testsrc2=size=320x240:rate=25", 4, 0, common, 1),
+        TestStream::encode(source, 4, bFrames, x264.isEmpty() ? common : common + ":" + x264, gop)};
+    QVector<QByteArray> units[2];
+    for (int s = 0; s < 2; ++s) {
+        QVector<int> at = TestStream::delimiters(streams[s]);
+        QCOMPARE(at.size(), 4);
+        at.append(streams[s].size());
+        for (int i = 0; i < 4; ++i)
+            units[s].append(streams[s].mid(at[i], at[i + 1] - at[i]));
+    }
+    SequenceWatch watch;
+    int seen = 0;
+    for (int i = 0; i < 4; ++i) {
+        for (const auto &stream : units) {
+            const QByteArray &unit = stream[i];
+            if (watch.changes(reinterpret_cast<const std::uint8_t *>(unit.constData()),
+                              std::size_t(unit.size())))
+                ++seen;
+        }
+    }
+    QCOMPARE(seen, changes);
 }
 
 QTEST_MAIN(TestH264PlayRobust)

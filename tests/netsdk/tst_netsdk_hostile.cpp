@@ -1,0 +1,279 @@
+// libNetSDK against a recorder that lies: numbers no recorder would send,
+// media for streams it never announced, a login answered after clean-up,
+// and arguments or names the SDK must not wait on.
+#include "HostileRecorder.h"
+#include "Messages.h"
+#include "NetSdkLoader.h"
+#include "WireFormat.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QtTest>
+
+#include <dlfcn.h>
+#include <netdb.h>
+
+#include <atomic>
+#include <climits>
+#include <thread>
+
+namespace {
+
+constexpr char kSlowName[] = "slow-lookup.test";
+
+// A name service that takes its time for one name, so that a look-up that
+// ignores the connect wait shows.
+using GetAddrInfo = int (*)(const char *, const char *, const addrinfo *, addrinfo **);
+
+std::atomic<int> g_disconnects{0};
+
+void TV_SDK_CALL onDisconnect(int, char *, int, void *)
+{
+    ++g_disconnects;
+}
+
+struct Play
+{
+    SdkApi *api = nullptr;
+    std::atomic<int> handle{0};
+    std::atomic<int> calls{0};
+};
+
+int TV_SDK_CALL stopOnFirstBlock(int, int, unsigned char *, int, void *user)
+{
+    auto *play = static_cast<Play *>(user);
+    if (play->calls++ == 0)
+        play->api->stopRealPlay(play->handle, nullptr);
+    return 1;
+}
+
+long residentKiB()
+{
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+// Answers one configuration request after running `before`, so that the
+// client knows everything sent before the answer has been dispatched.
+void answerConfigAfter(HostileRecorder::Peer &peer, const std::function<void()> &before)
+{
+    tvwire::Frame frame;
+    while (peer.read(frame) && frame.type != tvwire::MsgConfigRequest) {
+    }
+    before();
+    peer.send(tvwire::MsgConfigReply, tvwire::encodeBody(tvwire::ConfigReply{1, {}}),
+              frame.sequence);
+}
+
+} // namespace
+
+extern "C" __attribute__((visibility("default"))) int
+getaddrinfo(const char *node, const char *service, const addrinfo *hints, addrinfo **res)
+{
+    static const auto real = reinterpret_cast<GetAddrInfo>(dlsym(RTLD_NEXT, "getaddrinfo"));
+    const bool numericOnly = hints && (hints->ai_flags & AI_NUMERICHOST);
+    if (node && !numericOnly && qstrcmp(node, kSlowName) == 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        return EAI_NONAME;
+    }
+    return real(node, service, hints, res);
+}
+
+class TestNetSdkHostile : public QObject
+{
+    Q_OBJECT
+    SdkApi api;
+
+    int login(quint16 port, const char *user = "admin", int *error = nullptr)
+    {
+        unsigned char record[tvsdk::DeviceInfo::kSize] = {};
+        int code = 0;
+        const int h = api.login("127.0.0.1", port, user, "", record, error ? error : &code, 0);
+        return h;
+    }
+
+    void config(int handle)
+    {
+        unsigned char res[8] = {};
+        int returned = 0;
+        api.getDevConfig(handle, 127, -1, res, sizeof res, &returned, 10000);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QString error;
+        QVERIFY2(NetSdkLoader::load(api, error), qPrintable(error));
+        QVERIFY(api.init(onDisconnect, nullptr));
+        api.setConnectTime(2000, 1);
+    }
+
+    void refusesImpossibleChannelCounts_data()
+    {
+        QTest::addColumn<int>("a");
+        QTest::addColumn<int>("b");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("plain") << 3 << 5 << true;
+        QTest::newRow("sum overflows") << INT_MAX << 1 << false;
+        QTest::newRow("both huge") << INT_MAX << INT_MAX << false;
+        QTest::newRow("negative") << -4 << 8 << false;
+    }
+
+    void refusesImpossibleChannelCounts()
+    {
+        QFETCH(int, a);
+        QFETCH(int, b);
+        QFETCH(bool, accepted);
+        HostileRecorder recorder([&](HostileRecorder::Peer &peer) {
+            peer.acceptLogin(a, b);
+            tvwire::Frame frame;
+            peer.read(frame, 2000); // until the client goes
+        });
+        int error = 0;
+        const int h = login(recorder.start(), "admin", &error);
+        QCOMPARE(h > 0, accepted);
+        if (!accepted)
+            QCOMPARE(error, -10008);
+        api.logout(h);
+    }
+
+    void refusesWhatTheProtocolCannotCarryAtOnce()
+    {
+        // A recorder that challenges and then never answers: waiting on it
+        // would take the whole connect wait.
+        HostileRecorder recorder(
+            [](HostileRecorder::Peer &peer) {
+                tvwire::Frame frame;
+                peer.send(tvwire::MsgChallenge,
+                          tvwire::encodeBody(tvwire::Challenge{std::vector<std::uint8_t>(32, 1)}));
+                peer.read(frame, 3000);
+                peer.read(frame, 3000);
+            },
+            500);
+        const QByteArray user(int(tvwire::kMaxNameLength) + 1, 'u');
+        QElapsedTimer timer;
+        timer.start();
+        int error = 0;
+        QCOMPARE(login(recorder.start(), user.constData(), &error), 0);
+        QCOMPARE(error, -10002);
+        QVERIFY2(timer.elapsed() < 500, qPrintable(QString::number(timer.elapsed())));
+    }
+
+    void nameLookupEndsByTheConnectWait()
+    {
+        api.setConnectTime(300, 1);
+        unsigned char record[tvsdk::DeviceInfo::kSize] = {};
+        int error = 0;
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(api.login(kSlowName, 34567, "admin", "", record, &error, 0), 0);
+        const qint64 ms = timer.elapsed();
+        api.setConnectTime(2000, 1);
+        QCOMPARE(error, -10005);
+        QVERIFY2(ms >= 250 && ms < 1000, qPrintable(QString::number(ms)));
+    }
+
+    void boundsMediaForUnannouncedStreams()
+    {
+        constexpr int kFrames = 40;
+        constexpr std::size_t kSize = tvwire::kMaxMediaBody - tvwire::kMediaPrefixSize;
+        HostileRecorder recorder([&](HostileRecorder::Peer &peer) {
+            peer.acceptLogin(0, 1);
+            answerConfigAfter(peer, [&] {
+                for (int i = 0; i < kFrames; ++i)
+                    peer.sendMedia(1000 + std::uint32_t(i), tvwire::MediaVideoKey, kSize);
+            });
+            tvwire::Frame frame;
+            peer.read(frame, 2000);
+        });
+        const int h = login(recorder.start());
+        QVERIFY(h > 0);
+        const long before = residentKiB();
+        config(h);
+        const long grownMiB = (residentKiB() - before) / 1024;
+        qInfo("resident memory grew by %ld MiB after %d MiB of unannounced media", grownMiB,
+              kFrames * 4);
+        api.logout(h);
+#if defined(__SANITIZE_ADDRESS__)
+        QSKIP("the sanitizer's quarantine keeps freed memory resident");
+#endif
+        QVERIFY2(grownMiB < 32, qPrintable(QString::number(grownMiB)));
+    }
+
+    void callbackThatStopsItsStreamGetsNoMore()
+    {
+        HostileRecorder recorder([&](HostileRecorder::Peer &peer) {
+            peer.acceptLogin(0, 1);
+            tvwire::Frame frame;
+            while (peer.read(frame) && frame.type != tvwire::MsgRealPlayRequest) {
+            }
+            peer.send(tvwire::MsgRealPlayReply, tvwire::encodeBody(tvwire::RealPlayReply{0, 7}),
+                      frame.sequence);
+            // Held by the SDK until a callback is set: one batch.
+            answerConfigAfter(peer, [&] {
+                peer.sendMedia(7, tvwire::MediaVideoKey, 64);
+                for (int i = 0; i < 5; ++i)
+                    peer.sendMedia(7, tvwire::MediaVideo, 64);
+            });
+            peer.read(frame, 2000);
+        });
+        const int h = login(recorder.start());
+        QVERIFY(h > 0);
+        unsigned char info[tvsdk::ClientInfo::kSize] = {};
+        tvsdk::writeInt32(info, tvsdk::ClientInfo::kChannel, 1);
+        Play play;
+        play.api = &api;
+        play.handle = api.realPlay(h, info, 1);
+        QVERIFY(play.handle > 0);
+        config(h);
+        api.setRealDataCallback(play.handle, stopOnFirstBlock, &play);
+        QTRY_VERIFY(play.calls > 0);
+        QTest::qWait(200);
+        QCOMPARE(play.calls.load(), 1);
+        api.logout(h);
+    }
+
+    // Runs last: it cleans the SDK up.
+    void loginOverlappingCleanupLeavesNothingBehind()
+    {
+        std::atomic<bool> asked{false}, release{false};
+        HostileRecorder recorder([&](HostileRecorder::Peer &peer) {
+            tvwire::Frame frame;
+            peer.send(tvwire::MsgChallenge,
+                      tvwire::encodeBody(tvwire::Challenge{std::vector<std::uint8_t>(32, 1)}));
+            peer.read(frame);
+            asked = true;
+            while (!release)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            tvwire::LoginReply reply;
+            reply.channelB = 1;
+            peer.send(tvwire::MsgLoginReply, tvwire::encodeBody(reply));
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        });
+        const quint16 port = recorder.start();
+        std::atomic<int> handle{-1}, error{0};
+        std::thread client([&] {
+            int e = 0;
+            handle = login(port, "admin", &e);
+            error = e;
+        });
+        QTRY_VERIFY(asked);
+        g_disconnects = 0;
+        api.cleanup();
+        release = true;
+        client.join();
+        QCOMPARE(handle.load(), 0);
+        QCOMPARE(error.load(), -10001);
+        QTest::qWait(400); // the recorder has gone meanwhile
+        QCOMPARE(g_disconnects.load(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestNetSdkHostile)
+#include "tst_netsdk_hostile.moc"
