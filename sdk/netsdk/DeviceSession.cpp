@@ -84,9 +84,11 @@ void DeviceSession::setTiming(int keepAliveSec, int deadSec)
     wake();
 }
 
-void DeviceSession::addStream(const std::shared_ptr<RealPlayStream> &stream)
+bool DeviceSession::addStream(const std::shared_ptr<RealPlayStream> &stream)
 {
     std::lock_guard<std::mutex> lock(m_streamsMutex);
+    if (m_streams.count(stream->streamId()))
+        return false;
     // No callback is set on a new stream: deliver() only keeps the blocks.
     for (Orphan &o : m_orphans) {
         if (o.streamId == stream->streamId())
@@ -95,6 +97,7 @@ void DeviceSession::addStream(const std::shared_ptr<RealPlayStream> &stream)
     m_orphans.clear();
     m_orphanBytes = 0;
     m_streams[stream->streamId()] = stream;
+    return true;
 }
 
 void DeviceSession::removeStream(std::uint32_t streamId)

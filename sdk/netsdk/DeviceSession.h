@@ -48,7 +48,9 @@ public:
     // Sends a message that needs no answer: 0, ErrTimeOut or ErrDisconnected.
     int notify(std::uint16_t type, const std::vector<std::uint8_t> &body, int timeoutMs);
     void setTiming(int keepAliveSec, int deadSec);
-    void addStream(const std::shared_ptr<RealPlayStream> &stream);
+    // False when the recorder gave the stream an id that another real play
+    // of this login still has: the two could not be told apart.
+    bool addStream(const std::shared_ptr<RealPlayStream> &stream);
     void removeStream(std::uint32_t streamId);
     // Makes the session thread deliver blocks held for a new callback.
     void wake();

@@ -114,7 +114,11 @@ int NetSdk::realPlay(int loginHandle, const void *clientInfo)
         stream = std::make_shared<RealPlayStream>(m_nextPlay++, answer.streamId);
         m_plays[stream->handle()] = Play{s, stream};
     }
-    s->addStream(stream);
+    if (!s->addStream(stream)) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_plays.erase(stream->handle());
+        return fail(ErrProtocol), 0;
+    }
     trace("real play " + std::to_string(stream->handle()) + " on login " +
           std::to_string(loginHandle));
     return stream->handle();

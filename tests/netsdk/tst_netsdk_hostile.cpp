@@ -239,6 +239,29 @@ private slots:
         api.logout(h);
     }
 
+    void refusesAStreamIdAlreadyInUse()
+    {
+        HostileRecorder recorder([&](HostileRecorder::Peer &peer) {
+            peer.acceptLogin(0, 1);
+            tvwire::Frame frame;
+            while (peer.read(frame)) {
+                if (frame.type == tvwire::MsgRealPlayRequest)
+                    peer.send(tvwire::MsgRealPlayReply,
+                              tvwire::encodeBody(tvwire::RealPlayReply{0, 9}), frame.sequence);
+            }
+        });
+        const int h = login(recorder.start());
+        QVERIFY(h > 0);
+        unsigned char info[tvsdk::ClientInfo::kSize] = {};
+        tvsdk::writeInt32(info, tvsdk::ClientInfo::kChannel, 1);
+        const int first = api.realPlay(h, info, 1);
+        QVERIFY(first > 0);
+        QCOMPARE(api.realPlay(h, info, 1), 0);
+        QCOMPARE(api.getLastError(), -10008);
+        QCOMPARE(api.stopRealPlay(first, nullptr), 1);
+        api.logout(h);
+    }
+
     // Runs last: it cleans the SDK up.
     void loginOverlappingCleanupLeavesNothingBehind()
     {
