@@ -8,8 +8,10 @@
 #include <QDebug>
 #include <QRegExp>
 #include <QStringList>
+
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 using namespace tvsdk;
 
@@ -121,8 +123,10 @@ bool DeviceLogin::run(const LoginInput &input, LoginResult &result)
     }
     if (m_manner == Manner::Interactive)
         sdkApi().setKeepLife(result.nLoginHandle, kInteractiveKeepAlive, kInteractiveDeadTime);
-    result.nChannel = readInt32(devInfo.data(), DeviceInfo::kChannelBaseA) +
-                      readInt32(devInfo.data(), DeviceInfo::kChannelBaseB);
+    // Any two counts a device SDK reports: the sum wraps as 32-bit
+    // arithmetic does instead of overflowing a signed int.
+    result.nChannel = int(std::uint32_t(readInt32(devInfo.data(), DeviceInfo::kChannelBaseA)) +
+                          std::uint32_t(readInt32(devInfo.data(), DeviceInfo::kChannelBaseB)));
     if (!checkCapabilities(result))
         return false;
     saveLoginValues(input);

@@ -12,8 +12,10 @@
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
+
 #include <QTimer>
 #include <array>
+#include <climits>
 #include <qpa/qwindowsysteminterface.h>
 
 using namespace tvsdk;
@@ -76,6 +78,8 @@ private slots:
     void initTestCase();
     void defaultsWithoutFile();
     void addressLogin();
+    void channelSum_data();
+    void channelSum();
     void cloudLogin();
     void silentLogin();
     void failures_data();
@@ -163,6 +167,33 @@ void TestLogin::addressLogin()
     QCOMPARE(dialog.m_nChannel, 5);
     QCOMPARE(dialog.m_nDevWidth, 1920);
     QCOMPARE(dialog.m_nDevHeight, 1080);
+}
+
+void TestLogin::channelSum_data()
+{
+    QTest::addColumn<int>("nA");
+    QTest::addColumn<int>("nB");
+    QTest::addColumn<int>("nChannel");
+    QTest::newRow("plain") << 2 << 3 << 5;
+    QTest::newRow("past the largest int") << INT_MAX << 1 << INT_MIN;
+    QTest::newRow("past the smallest int") << INT_MIN << -1 << INT_MAX;
+}
+
+// Whatever the device SDK reports, the sum is 32-bit arithmetic, never an
+// overflow (which the sanitized build reports).
+void TestLogin::channelSum()
+{
+    QFETCH(int, nA);
+    QFETCH(int, nB);
+    QFETCH(int, nChannel);
+    TestConfigDir dir;
+    FakeSdk sdk;
+    sdk.setDeviceInfo(deviceInfo(nA, nB, "SN-1"));
+    CLoginDlg dialog;
+    LoginDlgDriver d(dialog);
+    d.fillAddress("10.1.2.3", "34568", "admin", "pw");
+    d.clickLogin();
+    QCOMPARE(dialog.m_nChannel, nChannel);
 }
 
 void TestLogin::cloudLogin()
