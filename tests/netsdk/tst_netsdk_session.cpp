@@ -285,7 +285,9 @@ private slots:
         QVERIFY(clock.elapsed() < 3000);
         QVERIFY(!b.inside);
         b.removed = true;
-        QCOMPARE(threadCount(), before); // every SDK thread joined
+        // Every SDK thread is joined; a joined thread can stay listed in /proc
+        // for a moment after its join returns.
+        QTRY_COMPARE_WITH_TIMEOUT(threadCount(), before, 2000);
         QTest::qWait(150);
         QCOMPARE(a.lateCalls + b.lateCalls, 0);
         unsigned char res[8] = {};
