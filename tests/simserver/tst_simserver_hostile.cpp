@@ -208,6 +208,11 @@ void TestSimServerHostile::connectionsBeyondTheCapAreTurnedAway()
 // once descriptors are free again.
 void TestSimServerHostile::acceptsAgainAfterDescriptorShortage()
 {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    // The sanitizers' runtime opens a pipe to probe memory for some of its
+    // checks; with the descriptors gone those checks misreport.
+    QSKIP("the sanitizers need descriptors of their own; the plain build runs this");
+#endif
     QuietSim sim;
     QVERIFY(sim.start(QStringList{"--max-connections", "1000"}));
     const int open = int(QDir(QString("/proc/%1/fd").arg(sim.pid()))
