@@ -38,7 +38,7 @@ struct Xlib
 };
 
 // A compositing manager announces itself by owning the selection
-// _NET_WM_CM_S<screen> (the window manager specification).
+// _NET_WM_CM_S<screen>, as X window managers agree.
 bool compositingManagerRunning()
 {
     static Xlib x;
