@@ -11,9 +11,11 @@
 #include <memory>
 
 P2PService::P2PService(const QString &serial, const QHostAddress &recorderAddress,
-                       quint16 recorderPort, int queryTimeoutMs, QObject *parent)
+                       quint16 recorderPort, int queryTimeoutMs, int maxConnections,
+                       QObject *parent)
     : QObject(parent), m_serial(serial), m_recorderAddress(recorderAddress),
-      m_recorderPort(recorderPort), m_queryTimeoutMs(queryTimeoutMs)
+      m_recorderPort(recorderPort), m_queryTimeoutMs(queryTimeoutMs),
+      m_maxConnections(maxConnections)
 {
     connect(&m_server, &QTcpServer::newConnection, this, &P2PService::accept);
     // As for the recorder: a shortage of descriptors passes.
@@ -30,48 +32,75 @@ bool P2PService::listen(const QHostAddress &address, quint16 port, QString &erro
     return false;
 }
 
+void P2PService::log(const QString &line, bool error)
+{
+    m_logBudget.write("p2p: ", line, error);
+}
+
 void P2PService::accept()
 {
     while (QTcpSocket *socket = m_server.nextPendingConnection()) {
-        socket->setParent(this);
-        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        socket->setReadBufferSize(kMaxQueryBody);
-        auto channel = std::make_shared<WireChannel>(socket);
-        channel->setAccepted({tvwire::MsgP2PQuery}, kMaxQueryBody);
-        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-        QTimer::singleShot(m_queryTimeoutMs, socket, [socket] {
-            SimLog::error("p2p: connection closed at the deadline");
+        if (m_open >= m_maxConnections) {
+            if (m_turnedAway++ == 0)
+                log(QString("%1 connections open: turning new ones away (counted)").arg(m_open),
+                    true);
             socket->abort();
-            socket->deleteLater();
-        });
-        connect(socket, &QTcpSocket::readyRead, socket, [this, socket, channel] {
-            channel->readAvailable();
-            tvwire::Frame frame;
-            QString error;
-            const int r = channel->next(frame, error);
-            if (r == 0)
-                return;
-            tvwire::P2PQuery query;
-            if (r < 0 || frame.type != tvwire::MsgP2PQuery ||
-                !tvwire::decodeBody(frame.body, query)) {
-                SimLog::error("p2p: malformed query " + error);
-                socket->abort();
-                socket->deleteLater();
-                return;
-            }
-            tvwire::P2PReply answer;
-            if (QString::fromStdString(query.serial) == m_serial) {
-                answer.host = m_recorderAddress.toString().toStdString();
-                answer.port = m_recorderPort;
-            } else {
-                answer.result = -11307;
-            }
-            SimLog::info(
-                QString("p2p: serial %1 %2")
-                    .arg(SimLog::peerText(query.serial), answer.result ? "unknown" : "found"));
-            channel->send(tvwire::MsgP2PReply, 0, frame.sequence, tvwire::encodeBody(answer));
-            QObject::disconnect(socket, &QTcpSocket::readyRead, nullptr, nullptr);
-            socket->disconnectFromHost();
-        });
+            delete socket;
+            continue;
+        }
+        if (m_turnedAway) {
+            log(QString("%1 connections were turned away").arg(m_turnedAway), false);
+            m_turnedAway = 0;
+        }
+        serve(socket);
     }
+}
+
+void P2PService::serve(QTcpSocket *socket)
+{
+    ++m_open;
+    socket->setParent(this);
+    connect(socket, &QObject::destroyed, this, [this] { --m_open; });
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    socket->setReadBufferSize(kMaxQueryBody);
+    auto channel = std::make_shared<WireChannel>(socket);
+    channel->setAccepted({tvwire::MsgP2PQuery}, kMaxQueryBody);
+    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    QTimer::singleShot(m_queryTimeoutMs, socket, [this, socket] {
+        log("connection closed at the deadline", true);
+        socket->abort();
+        socket->deleteLater();
+    });
+    connect(socket, &QTcpSocket::readyRead, socket,
+            [this, socket, channel] { answer(socket, *channel); });
+}
+
+void P2PService::answer(QTcpSocket *socket, WireChannel &channel)
+{
+    channel.readAvailable();
+    tvwire::Frame frame;
+    QString error;
+    const int r = channel.next(frame, error);
+    if (r == 0)
+        return;
+    tvwire::P2PQuery query;
+    if (r < 0 || frame.type != tvwire::MsgP2PQuery || !tvwire::decodeBody(frame.body, query)) {
+        log("malformed query " + error, true);
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
+    tvwire::P2PReply reply;
+    if (QString::fromStdString(query.serial) == m_serial) {
+        reply.host = m_recorderAddress.toString().toStdString();
+        reply.port = m_recorderPort;
+    } else {
+        reply.result = -11307;
+    }
+    log(QString("serial %1 %2")
+            .arg(SimLog::peerText(query.serial), reply.result ? "unknown" : "found"),
+        false);
+    channel.send(tvwire::MsgP2PReply, 0, frame.sequence, tvwire::encodeBody(reply));
+    QObject::disconnect(socket, &QTcpSocket::readyRead, nullptr, nullptr);
+    socket->disconnectFromHost();
 }

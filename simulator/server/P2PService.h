@@ -1,7 +1,11 @@
 #pragma once
 // The small P2P service: answers a serial number with the address of the
 // recorder that has it, or -11307 for a serial it does not know. One query
-// per connection, which must come within the query deadline.
+// per connection, which must come within the query deadline. At most
+// maxConnections are open at once; more are closed as they arrive, so a
+// flood of idle connections costs a bounded number of descriptors.
+
+#include "LogBudget.h"
 
 #include <QHostAddress>
 #include <QObject>
@@ -10,25 +14,37 @@
 
 #include <cstdint>
 
+class QTcpSocket;
+class WireChannel;
+
 class P2PService : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int kAcceptRetryMs = 100;
     static constexpr std::uint32_t kMaxQueryBody = 1024;
+    static constexpr int kLogBurst = 100; // lines
+    static constexpr int kLogPerSecond = 20;
 
     P2PService(const QString &serial, const QHostAddress &recorderAddress, quint16 recorderPort,
-               int queryTimeoutMs, QObject *parent = nullptr);
+               int queryTimeoutMs, int maxConnections, QObject *parent = nullptr);
     bool listen(const QHostAddress &address, quint16 port, QString &error);
     quint16 port() const { return m_server.serverPort(); }
     QHostAddress address() const { return m_server.serverAddress(); }
 
 private:
     void accept();
+    void serve(QTcpSocket *socket);
+    void answer(QTcpSocket *socket, WireChannel &channel);
+    void log(const QString &line, bool error);
 
     QString m_serial;
     QHostAddress m_recorderAddress;
     quint16 m_recorderPort;
     int m_queryTimeoutMs;
+    int m_maxConnections;
+    int m_open = 0;
+    quint64 m_turnedAway = 0;
+    LogBudget m_logBudget{kLogBurst, kLogPerSecond};
     QTcpServer m_server;
 };

@@ -42,27 +42,9 @@ RecorderSession::~RecorderSession()
         ::close(m_mediaWake);
 }
 
-// A peer decides how many lines its requests log, so each session has a
-// budget: bursts are shown, a flood is counted and summed up instead.
 void RecorderSession::log(const QString &line, bool error, bool always)
 {
-    if (!m_logClock.isValid())
-        m_logClock.start();
-    m_logTokens = qMin<double>(kLogBurst, m_logTokens + m_logClock.restart() * kLogPerSecond / 1e3);
-    if (m_logTokens < 1 && !always) {
-        ++m_logSuppressed;
-        return;
-    }
-    m_logTokens = qMax<double>(0, m_logTokens - 1);
-    const QString prefix = QString("session %1: ").arg(m_number);
-    if (m_logSuppressed) {
-        SimLog::info(prefix + QString("%1 lines not shown").arg(m_logSuppressed));
-        m_logSuppressed = 0;
-    }
-    if (error)
-        SimLog::error(prefix + line);
-    else
-        SimLog::info(prefix + line);
+    m_logBudget.write(QString("session %1: ").arg(m_number), line, error, always);
 }
 
 void RecorderSession::close(const QString &why)

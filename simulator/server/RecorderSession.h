@@ -20,10 +20,10 @@
 // notifier drains the queue here. Nothing of Qt crosses the threads.
 // The destructor removes the viewer first, so no post can follow it.
 
+#include "LogBudget.h"
 #include "Messages.h"
 #include "WireChannel.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 
 #include <deque>
@@ -110,7 +110,5 @@ private:
     quint32 m_mediaSession = 0, m_mediaStream = 0;
     int m_mediaWake = -1; // eventfd, made with the first real play
     QSocketNotifier *m_mediaNotifier = nullptr;
-    QElapsedTimer m_logClock;
-    double m_logTokens = kLogBurst;
-    quint64 m_logSuppressed = 0;
+    LogBudget m_logBudget{kLogBurst, kLogPerSecond};
 };

@@ -31,7 +31,9 @@ QList<QCommandLineOption> optionList()
         {"login-timeout",
          "Close connections that have not logged in after SECONDS (default 10; fractions allowed).",
          "SECONDS"},
-        {"max-connections", "Turn connections beyond N away (default 32).", "N"},
+        {"max-connections",
+         "Turn connections beyond N away, for the recorder and the P2P service each (default 32).",
+         "N"},
     };
 }
 

@@ -38,7 +38,8 @@ int main(int argc, char *argv[])
         SimLog::error("cannot listen: " + error);
         return 1;
     }
-    P2PService p2p(options.serial, server.address(), server.port(), options.loginTimeoutMs);
+    P2PService p2p(options.serial, server.address(), server.port(), options.loginTimeoutMs,
+                   options.maxConnections);
     if (options.p2pEnabled && !p2p.listen(options.p2pAddress, options.p2pPort, error)) {
         SimLog::error("cannot listen for P2P: " + error);
         return 1;

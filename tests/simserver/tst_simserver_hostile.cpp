@@ -97,6 +97,24 @@ bool connectWithin(HostilePeer &peer, quint16 port, int ms)
     return true;
 }
 
+// One query to the P2P service: its result, or 1 when no answer came.
+int p2pQuery(quint16 port, const std::string &serial)
+{
+    HostilePeer peer;
+    if (!peer.connectOnly(port) ||
+        !peer.send(HostilePeer::frame(tvwire::MsgP2PQuery, 0, 1,
+                                      tvwire::encodeBody(tvwire::P2PQuery{serial}))))
+        return 1;
+    tvwire::Frame f;
+    tvwire::P2PReply reply;
+    if (peer.readFrame(f, 2000) == 1 && f.type == tvwire::MsgP2PReply &&
+        tvwire::decodeBody(f.body, reply))
+        return reply.result;
+    return 1;
+}
+
+const std::string kSerial = "7f3a9c2e41b8d605"; // the simulator's default
+
 } // namespace
 
 class TestSimServerHostile : public QObject
@@ -113,6 +131,9 @@ private slots:
     void burstsDoNotDelayOtherViewers();
     void nonReadingClientHasBoundedMemory();
     void keyframesAreRateLimited();
+    void p2pConnectionsAreCapped();
+    void p2pFloodLogsWithinBudget_data();
+    void p2pFloodLogsWithinBudget();
 };
 
 // Guesses pipelined on one connection get one answer, the same for an
@@ -308,8 +329,9 @@ void TestSimServerHostile::burstsDoNotDelayOtherViewers()
 // allowance for it (8.25 MiB; 12 allowed here), never what the client sends.
 void TestSimServerHostile::nonReadingClientHasBoundedMemory()
 {
-#ifdef __SANITIZE_ADDRESS__
-    QSKIP("the address sanitizer holds freed memory back; the bound is for the plain build");
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    // One holds freed memory back, the other shadows every byte in use.
+    QSKIP("the sanitizers change what memory costs; the bound is for the plain build");
 #endif
     QuietSim sim;
     QVERIFY(sim.start());
@@ -383,6 +405,50 @@ void TestSimServerHostile::keyframesAreRateLimited()
     QVERIFY(units > 10);
     // one every 500 ms, the periodic ones and the viewer's own first
     QVERIFY2(keys <= 10, qPrintable(QString::number(keys)));
+}
+
+void TestSimServerHostile::p2pConnectionsAreCapped()
+{
+    QuietSim sim;
+    QVERIFY(sim.start(QStringList{"--max-connections", "4"}));
+    const quint16 port = sim.process.p2pPort();
+    HostilePeer held[4];
+    for (HostilePeer &p : held)
+        QVERIFY(p.connectOnly(port));
+    HostilePeer extra;
+    QVERIFY(extra.connectOnly(port));
+    QVERIFY(extra.waitClosed(2000));
+    held[0].close();
+    QTRY_COMPARE(p2pQuery(port, kSerial), 0);
+    QVERIFY2(sim.log().contains("turning new ones away"), sim.log().constData());
+}
+
+// Each query logs a line, and connections cost a peer nothing: what a flood
+// writes to the log is bounded, and what was left out is counted.
+void TestSimServerHostile::p2pFloodLogsWithinBudget_data()
+{
+    QTest::addColumn<bool>("sameSerial");
+    QTest::addColumn<QByteArray>("summary");
+    QTest::newRow("one serial again and again") << true << QByteArray("more times");
+    QTest::newRow("a new serial each time") << false << QByteArray("lines not shown");
+}
+
+void TestSimServerHostile::p2pFloodLogsWithinBudget()
+{
+    QFETCH(bool, sameSerial);
+    QFETCH(QByteArray, summary);
+    QuietSim sim;
+    QVERIFY(sim.start());
+    const quint16 port = sim.process.p2pPort();
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 400; ++i)
+        QCOMPARE(p2pQuery(port, sameSerial ? "guess" : "guess" + std::to_string(i)), -11307);
+    // A line shown after the flood brings its count with it.
+    QTRY_VERIFY(p2pQuery(port, kSerial) == 0 && sim.log().contains(summary));
+    const int lines = sim.log().count("p2p: ");
+    const qint64 allowed = 100 + 20 * (clock.elapsed() / 1000 + 1) + 4;
+    QVERIFY2(lines <= allowed, qPrintable(QString("%1 lines, %2 allowed").arg(lines).arg(allowed)));
 }
 
 QTEST_GUILESS_MAIN(TestSimServerHostile)
