@@ -11,7 +11,14 @@ extern "C" {
 #include <future>
 #include <mutex>
 
-H264Encoder::H264Encoder(int width, int height, int fps) : m_width(width), m_height(height)
+namespace {
+// What "no limit" means to the VBV, which must be on from the start to be
+// changed later: far above what the quality needs, within the levels.
+constexpr int64_t kUnlimitedRate = 50000000;
+} // namespace
+
+H264Encoder::H264Encoder(int width, int height, int fps, RateControl rate)
+    : m_width(width), m_height(height), m_rateControl(rate)
 {
     if (!open(fps)) {
         avcodec_free_context(&m_ctx);
@@ -49,9 +56,10 @@ bool H264Encoder::open(int fps)
     // so time stamps are in milliseconds rather than frame counts.
     m_ctx->time_base = AVRational{1, 1000};
     m_ctx->framerate = AVRational{fps, 1};
-    // Refresh goes by time, not by count (see encode()): pictures come on
-    // input as well as on the cadence, so a count would mean anything.
-    m_ctx->gop_size = 1 << 30;
+    // Fixed: refresh goes by time, not by count (see encode()): pictures
+    // come on input as well as on the cadence, so a count would mean
+    // anything. Adaptive: the sweep is counted in pictures, as x264 does.
+    m_ctx->gop_size = m_rateControl == RateControl::Fixed ? 1 << 30 : fps * kRefreshSeconds;
     m_ctx->max_b_frames = 0;
     m_ctx->thread_count = 2;
     m_ctx->colorspace = AVCOL_SPC_SMPTE170M;
@@ -61,6 +69,10 @@ bool H264Encoder::open(int fps)
     av_opt_set(m_ctx->priv_data, "crf", "23", 0);
     // A forced key frame is an IDR, so a viewer can start on it.
     av_opt_set(m_ctx->priv_data, "forced-idr", "1", 0);
+    if (m_rateControl == RateControl::Adaptive) {
+        av_opt_set(m_ctx->priv_data, "intra-refresh", "1", 0);
+        applyRate();
+    }
     const int rc = avcodec_open2(m_ctx, codec, nullptr);
     if (rc < 0) {
         char text[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -86,6 +98,34 @@ bool H264Encoder::open(int fps)
         return false;
     }
     return true;
+}
+
+void H264Encoder::setMaxRate(int64_t bitsPerSecond)
+{
+    m_maxRate = bitsPerSecond > 0 ? std::min(bitsPerSecond, kUnlimitedRate) : 0;
+}
+
+// libavcodec hands a changed VBV to x264_encoder_reconfig before the next
+// picture, so the rate follows the path without a new stream.
+void H264Encoder::applyRate()
+{
+    const int64_t rate = m_maxRate > 0 ? m_maxRate : kUnlimitedRate;
+    m_ctx->rc_max_rate = rate;
+    m_ctx->rc_buffer_size = int(rate * kVbvMs / 1000);
+}
+
+bool H264Encoder::hasIdr(const std::vector<uint8_t> &unit)
+{
+    // The first slice decides; only the headers before it are looked at.
+    for (size_t i = 0; i + 3 < unit.size(); ++i) {
+        if (unit[i] != 0 || unit[i + 1] != 0 || unit[i + 2] != 1)
+            continue;
+        const int type = unit[i + 3] & 0x1f;
+        if (type >= 1 && type <= 5)
+            return type == 5;
+        i += 2;
+    }
+    return false;
 }
 
 void H264Encoder::convert(const QImage &image)
@@ -118,17 +158,21 @@ bool H264Encoder::encode(const QImage &image, int64_t ptsMs, bool forceIdr,
     convert(image);
     m_lastPts = std::max(ptsMs, m_lastPts + 1);
     m_frame->pts = m_lastPts;
-    const bool refresh = m_lastKeyPts < 0 || m_lastPts - m_lastKeyPts >= kRefreshSeconds * 1000;
+    const bool refresh = m_lastKeyPts < 0 || (m_rateControl == RateControl::Fixed &&
+                                              m_lastPts - m_lastKeyPts >= kRefreshSeconds * 1000);
     m_frame->pict_type = forceIdr || refresh ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
+    if (m_rateControl == RateControl::Adaptive)
+        applyRate();
     if (avcodec_send_frame(m_ctx, m_frame) < 0)
         return false;
     while (avcodec_receive_packet(m_ctx, m_packet) == 0) {
         out.insert(out.end(), m_packet->data, m_packet->data + m_packet->size);
-        keyFrame = keyFrame || (m_packet->flags & AV_PKT_FLAG_KEY);
         av_packet_unref(m_packet);
     }
     if (out.empty())
         return false;
+    // x264 flags the start of a refresh sweep as a key frame too.
+    keyFrame = hasIdr(out);
     if (keyFrame)
         m_lastKeyPts = m_lastPts;
     out.insert(out.end(), std::begin(kAud), std::end(kAud));

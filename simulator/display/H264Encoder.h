@@ -4,10 +4,22 @@
 // tuning (no lookahead, sliced threads instead of frame threads), so the
 // encoder never holds a picture back.
 //
-// Refresh: an IDR frame (with SPS and PPS in front of it) when the last key
-// frame is kRefreshSeconds old by the time stamps, so that a decoder that
-// lost data recovers within that time; the caller can force one at any
-// picture for a viewer that joins.
+// Two ways to keep decoders whole, by the rate control chosen:
+//
+// Fixed: constant quality, and an IDR frame (with SPS and PPS in front of
+// it) when the last key frame is kRefreshSeconds old by the time stamps, so
+// that a decoder that lost data recovers within that time.
+//
+// Adaptive: the same quality while the path carries it, but every picture
+// fits a rate the caller sets (setMaxRate) through the VBV, so no single
+// picture holds a slow path for long. Refresh is periodic intra refresh (a
+// column of intra blocks wanders across the picture, one sweep every
+// kRefreshSeconds of pictures at the nominal rate) instead of IDRs, which
+// would burst; an IDR only when the caller forces one.
+//
+// Either way the caller can force an IDR at any picture, for a viewer that
+// joins or a decoder that asks. `keyFrame` means an IDR in both: the start
+// of a refresh sweep also carries SPS and PPS but cannot start a decoder.
 //
 // Every access unit handed out ends with an access unit delimiter, so that a
 // decoder knows the picture is complete as soon as its last byte arrives
@@ -30,10 +42,18 @@ class H264Encoder
 {
 public:
     static constexpr int kRefreshSeconds = 2;
+    enum class RateControl
+    {
+        Fixed,
+        Adaptive
+    };
+    // The adaptive encoder's picture may take this long of the maximum
+    // rate: a little more than two pictures at 25 a second.
+    static constexpr int kVbvMs = 80;
     static constexpr uint8_t kAud[6] = {0x00, 0x00, 0x00, 0x01, 0x09, 0xf0};
 
     // width and height must be even.
-    H264Encoder(int width, int height, int fps);
+    H264Encoder(int width, int height, int fps, RateControl rate = RateControl::Fixed);
     ~H264Encoder();
     H264Encoder(const H264Encoder &) = delete;
     H264Encoder &operator=(const H264Encoder &) = delete;
@@ -42,6 +62,9 @@ public:
     const std::string &error() const { return m_error; }
     int width() const { return m_width; }
     int height() const { return m_height; }
+    // Adaptive only: the most the stream may carry in bits per second from
+    // the next picture on; 0 (the start) takes the quality's own rate.
+    void setMaxRate(int64_t bitsPerSecond);
 
     // image: Format_RGB32 at the encoder's size. ptsMs must grow. Fills out
     // with the access unit (ending with the delimiter); false when encoding
@@ -51,10 +74,14 @@ public:
 
 private:
     bool open(int fps);
+    void applyRate();
     void convert(const QImage &image);
+    static bool hasIdr(const std::vector<uint8_t> &unit);
 
     int m_width;
     int m_height;
+    const RateControl m_rateControl;
+    int64_t m_maxRate = 0;
     int64_t m_lastPts = -1;
     int64_t m_lastKeyPts = -1;
     AVCodecContext *m_ctx = nullptr;

@@ -19,9 +19,9 @@ double msSince(Clock::time_point t)
 }
 } // namespace
 
-SimDisplayStream::SimDisplayStream(int width, int height, int fps)
-    : m_fps(std::clamp(fps, 1, 120)), m_width(sanitized(width, height).width()),
-      m_height(sanitized(width, height).height()),
+SimDisplayStream::SimDisplayStream(int width, int height, int fps, RateControl rate)
+    : m_fps(std::clamp(fps, 1, 120)), m_rateControl(rate),
+      m_width(sanitized(width, height).width()), m_height(sanitized(width, height).height()),
       m_utcOffset(QDateTime::currentDateTime().offsetFromUtc())
 {
     m_thread = std::thread([this] { run(); });
@@ -80,6 +80,37 @@ void SimDisplayStream::removeViewer(int id)
                         m_viewers.end());
 }
 
+void SimDisplayStream::setViewerPace(int id, int64_t maxRate, bool hold)
+{
+    bool released = false;
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_viewerMutex);
+        for (Viewer &v : m_viewers) {
+            if (v.id != id)
+                continue;
+            released = v.hold && !hold;
+            v.maxRate = maxRate;
+            v.hold = hold;
+        }
+    }
+    if (!released)
+        return;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_work.released = true;
+    }
+    m_wake.notify_all();
+}
+
+void SimDisplayStream::requestKeyFrame()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_work.forceIdr = true;
+    }
+    m_wake.notify_all();
+}
+
 void SimDisplayStream::apply(const RemoteCtrlEvent &event)
 {
     {
@@ -120,6 +151,23 @@ bool SimDisplayStream::hasViewers()
     return !m_viewers.empty();
 }
 
+bool SimDisplayStream::paced(int64_t &maxRate)
+{
+    maxRate = 0;
+    if (m_rateControl == RateControl::Fixed)
+        return true;
+    std::lock_guard<std::recursive_mutex> lock(m_viewerMutex);
+    for (const Viewer &v : m_viewers) {
+        if (v.removed)
+            continue;
+        if (v.hold)
+            return false;
+        if (v.maxRate > 0 && (maxRate == 0 || v.maxRate < maxRate))
+            maxRate = v.maxRate;
+    }
+    return true;
+}
+
 void SimDisplayStream::run()
 {
     SimScreen screen(QSize(m_width, m_height));
@@ -128,12 +176,15 @@ void SimDisplayStream::run()
     const auto period = std::chrono::microseconds(1000000 / m_fps);
     const Clock::time_point start = Clock::now();
     Clock::time_point next = start;
+    bool held = false;   // a picture was due but a viewer held the stream
+    bool idrDue = false; // asked for while held
     for (;;) {
         Work work;
         {
             std::unique_lock<std::mutex> lock(m_mutex);
             m_wake.wait_until(lock, next, [this] {
-                return m_stop || !m_work.events.empty() || m_work.size.isValid() || m_work.forceIdr;
+                return m_stop || !m_work.events.empty() || m_work.size.isValid() ||
+                       m_work.forceIdr || m_work.released;
             });
             if (m_stop)
                 break;
@@ -146,29 +197,48 @@ void SimDisplayStream::run()
         for (const RemoteCtrlEvent &e : work.events)
             screen.apply(e);
         const Clock::time_point now = Clock::now();
-        const bool urgent = !work.events.empty() || work.forceIdr || work.size.isValid();
+        const bool urgent =
+            !work.events.empty() || work.forceIdr || work.size.isValid() || (work.released && held);
         if (!urgent && now < next)
             continue;
         // A forced IDR without viewers is dropped: the next viewer asks again.
-        if (hasViewers())
-            produce(screen, image, encoder, work.forceIdr,
-                    std::chrono::duration_cast<std::chrono::milliseconds>(now - start).count());
+        if (!hasViewers()) {
+            idrDue = held = false;
+            next = now + period;
+            continue;
+        }
+        int64_t maxRate = 0;
+        idrDue = idrDue || work.forceIdr;
+        if (!paced(maxRate)) {
+            // Skipped, not queued: what is due now is drawn when the hold
+            // ends, an IDR included.
+            ++m_skipped;
+            held = true;
+            next = now + period;
+            continue;
+        }
+        held = false;
+        produce(screen, image, encoder, idrDue, maxRate,
+                std::chrono::duration_cast<std::chrono::milliseconds>(now - start).count());
+        idrDue = false;
         next = std::max(now + period, Clock::now());
     }
 }
 
 void SimDisplayStream::produce(SimScreen &screen, QImage &image,
-                               std::unique_ptr<H264Encoder> &encoder, bool forceIdr, int64_t ms)
+                               std::unique_ptr<H264Encoder> &encoder, bool forceIdr,
+                               int64_t maxRate, int64_t ms)
 {
     const Clock::time_point t0 = Clock::now();
     screen.render(image, displayClock(), ms);
     const double renderMs = msSince(t0);
     if (!encoder) {
-        encoder =
-            std::make_unique<H264Encoder>(screen.size().width(), screen.size().height(), m_fps);
+        encoder = std::make_unique<H264Encoder>(screen.size().width(), screen.size().height(),
+                                                m_fps, m_rateControl);
         if (!encoder->isOpen())
             std::fprintf(stderr, "sim display: %s\n", encoder->error().c_str());
     }
+    encoder->setMaxRate(maxRate);
     const Clock::time_point t1 = Clock::now();
     std::vector<uint8_t> unit;
     bool key = false;

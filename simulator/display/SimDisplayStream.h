@@ -14,6 +14,19 @@
 // Queued moves are merged (only the newest position matters), so input never
 // piles up behind a slow picture.
 //
+// Pacing (RateControl::Adaptive): one encoder serves every viewer, so a
+// picture is either made for all of them or for none. Each viewer's owner
+// reports its path (setViewerPace): the rate it carries and whether its
+// queue is over its budget. The encoder's rate follows the slowest viewer,
+// and while any viewer holds the stream no picture is drawn or encoded at
+// all: skipping before encoding keeps every reference intact, where
+// dropping an encoded picture for one viewer would break its decoder until
+// the next IDR. Input still changes the screen meanwhile; the picture made
+// when the hold ends shows all of it. A viewer that cannot be kept up with
+// must stop holding (its owner then drops its media and asks for an IDR
+// with requestKeyFrame()), or it would stall the others. Fixed: today's
+// constant-quality stream with a periodic IDR, which ignores the paces.
+//
 // Sizes are made even and kept within 16..4096 pixels, as the encoder needs;
 // fps is kept within 1..120.
 
@@ -34,8 +47,9 @@
 #include <thread>
 #include <vector>
 
+#include "H264Encoder.h"
+
 class SimScreen;
-class H264Encoder;
 
 class SimDisplayStream
 {
@@ -52,7 +66,9 @@ public:
         double maxTotalMs = 0;
     };
 
-    SimDisplayStream(int width, int height, int fps);
+    using RateControl = H264Encoder::RateControl;
+
+    SimDisplayStream(int width, int height, int fps, RateControl rate = RateControl::Fixed);
     ~SimDisplayStream(); // stops and joins its thread
     SimDisplayStream(const SimDisplayStream &) = delete;
     SimDisplayStream &operator=(const SimDisplayStream &) = delete;
@@ -65,6 +81,14 @@ public:
     // call in progress, so do not call it while holding a lock a sink takes
     // (from inside a sink it is fine).
     void removeViewer(int id);
+    // maxRate in bits per second, 0 for no limit; hold: no picture for
+    // anyone until it is released. Ignored by a fixed-rate stream.
+    void setViewerPace(int id, int64_t maxRate, bool hold);
+    // The next picture is an IDR for every viewer; the caller bounds how
+    // often it asks.
+    void requestKeyFrame();
+    // Pictures that were due but not made because a viewer held the stream.
+    uint64_t skipped() const { return m_skipped; }
     void apply(const RemoteCtrlEvent &event);
     // The stream continues at the new size, starting with an IDR frame.
     void setResolution(int width, int height);
@@ -84,11 +108,14 @@ private:
         Sink sink;
         bool started = false;
         bool removed = false;
+        int64_t maxRate = 0;
+        bool hold = false;
     };
     struct Work
     {
         std::deque<RemoteCtrlEvent> events;
         bool forceIdr = false;
+        bool released = false; // a hold ended: a held picture is due
         QSize size;
     };
 
@@ -96,12 +123,16 @@ private:
     QDateTime displayClock() const;
     void run();
     bool hasViewers();
+    // False while a viewer holds; else the rate the slowest one carries.
+    bool paced(int64_t &maxRate);
     void produce(SimScreen &screen, QImage &image, std::unique_ptr<H264Encoder> &encoder,
-                 bool forceIdr, int64_t ms);
+                 bool forceIdr, int64_t maxRate, int64_t ms);
     void deliver(const std::vector<uint8_t> &unit, bool keyFrame);
     void record(double renderMs, double encodeMs);
 
     const int m_fps;
+    const RateControl m_rateControl;
+    std::atomic<uint64_t> m_skipped{0};
     std::atomic<int> m_width;
     std::atomic<int> m_height;
     const int m_utcOffset; // seconds, taken when the stream is made

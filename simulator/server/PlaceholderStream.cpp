@@ -35,6 +35,13 @@ void PlaceholderStream::removeViewer(int id)
         m_cv.wait(lock, [this] { return !m_delivering; });
 }
 
+void PlaceholderStream::requestKeyFrame()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (auto &v : m_viewers)
+        v.second.needKey = true;
+}
+
 void PlaceholderStream::setResolution(int width, int height)
 {
     std::lock_guard<std::mutex> lock(m_mutex);

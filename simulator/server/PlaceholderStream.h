@@ -26,6 +26,10 @@ public:
     int addViewer(Sink sink);
     void removeViewer(int id);
     void setResolution(int width, int height);
+    // Nothing to pace: the units are a few bytes each.
+    void setViewerPace(int, std::int64_t, bool) {}
+    void requestKeyFrame();
+    std::uint64_t skipped() const { return 0; }
     int width() const;
     int height() const;
 

@@ -11,9 +11,23 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+namespace {
+
+DisplayStream *makeDisplay(const SimOptions &o)
+{
+#ifdef TV_HAVE_SIM_DISPLAY
+    return new DisplayStream(o.width, o.height, o.fps,
+                             o.fixedRate ? DisplayStream::RateControl::Fixed
+                                         : DisplayStream::RateControl::Adaptive);
+#else
+    return new DisplayStream(o.width, o.height, o.fps);
+#endif
+}
+
+} // namespace
+
 RecorderServer::RecorderServer(const SimOptions &options, QObject *parent)
-    : QObject(parent), m_options(options),
-      m_display(new DisplayStream(options.width, options.height, options.fps)),
+    : QObject(parent), m_options(options), m_display(makeDisplay(options)),
       m_nextSessionId(0x10000 + QRandomGenerator::global()->bounded(0x10000))
 {
     m_viewerGate.setSingleShot(true);
@@ -117,6 +131,17 @@ void RecorderServer::onAcceptShortage(int error)
 void RecorderServer::requestViewer(RecorderSession *session)
 {
     m_waitingViewers.append(session);
+    openViewerGate();
+}
+
+void RecorderServer::requestKeyFrame()
+{
+    m_keyFrameWanted = true;
+    openViewerGate();
+}
+
+void RecorderServer::openViewerGate()
+{
     if (m_viewerGate.isActive())
         return;
     const qint64 since = m_lastViewer.isValid() ? m_lastViewer.elapsed() : kViewerIntervalMs;
@@ -132,9 +157,15 @@ void RecorderServer::attachWaitingViewers()
 {
     const auto waiting = m_waitingViewers;
     m_waitingViewers.clear();
+    bool joined = false; // a joining viewer brings an IDR for everyone
     for (const QPointer<RecorderSession> &s : waiting) {
-        if (s)
+        if (s) {
             s->attachViewer();
+            joined = true;
+        }
     }
+    if (m_keyFrameWanted && !joined)
+        m_display->requestKeyFrame();
+    m_keyFrameWanted = false;
     m_lastViewer.start();
 }

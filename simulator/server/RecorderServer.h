@@ -5,7 +5,8 @@
 // At most --max-connections sessions exist at a time; a connection beyond
 // them is closed at once. When accepting fails for want of descriptors the
 // server tries again shortly instead of giving up. New viewers join the
-// display at a bounded rate, since each one costs every viewer a keyframe.
+// display at a bounded rate, since each one costs every viewer a keyframe;
+// keyframes a decoder asks for share that bound.
 
 #include "CommandLog.h"
 #include "DisplayStream.h"
@@ -47,12 +48,17 @@ public:
     // unless it is cancelled first.
     void requestViewer(RecorderSession *session);
     void cancelViewer(RecorderSession *session);
+    // A viewer's decoder needs an IDR: made with the next viewer that joins,
+    // and like joins at most every kViewerIntervalMs, since every viewer
+    // gets it.
+    void requestKeyFrame();
 
 private:
     void acceptPending();
     void turnAway(int fd);
     void startSession(int fd);
     void onAcceptShortage(int error);
+    void openViewerGate();
     void attachWaitingViewers();
 
     SimOptions m_options;
@@ -66,6 +72,7 @@ private:
     quint64 m_acceptFails = 0; // since accepting last worked
     quint32 m_nextSessionId;
     QList<QPointer<RecorderSession>> m_waitingViewers;
+    bool m_keyFrameWanted = false;
     QElapsedTimer m_lastViewer;
     QTimer m_viewerGate;
 };

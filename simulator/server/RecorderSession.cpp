@@ -23,6 +23,9 @@ RecorderSession::RecorderSession(QTcpSocket *socket, RecorderServer *server, int
     m_channel.setAccepted({tvwire::MsgLoginRequest}, kMaxLoginBody);
     connect(socket, &QTcpSocket::readyRead, this, &RecorderSession::onReadyRead);
     connect(socket, &QTcpSocket::bytesWritten, this, &RecorderSession::onReadyRead);
+    // Unlike bytesWritten, emitted for every write, also from inside a slot of its own.
+    connect(socket, &QTcpSocket::channelBytesWritten, this,
+            [this](int, qint64 bytes) { m_toKernel += bytes; });
     connect(socket, &QTcpSocket::disconnected, this, [this] { close("peer left"); });
     log("connection from " + socket->peerAddress().toString() + ":" +
         QString::number(socket->peerPort()));

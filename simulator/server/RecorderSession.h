@@ -19,9 +19,16 @@
 // m_mediaMutex) and, when that queue was empty, wakes m_mediaWake, whose
 // notifier drains the queue here. Nothing of Qt crosses the threads.
 // The destructor removes the viewer first, so no post can follow it.
+//
+// Unless the stream is fixed-rate, a viewer's path is looked at every
+// kPaceMs (SendPacer) and after every unit written, and the display is told
+// its rate and whether it must hold (see SimDisplayStream). A viewer the
+// pacer finds stalled drops its media; once drained it waits for an IDR,
+// which it asks the server for, since the stream has no periodic ones.
 
 #include "LogBudget.h"
 #include "Messages.h"
+#include "SendPacer.h"
 #include "WireChannel.h"
 
 #include <QObject>
@@ -32,6 +39,7 @@
 
 class QSocketNotifier;
 class QTcpSocket;
+class QTimer;
 class RecorderServer;
 
 class RecorderSession : public QObject
@@ -57,6 +65,8 @@ public:
     static constexpr int kLingerMs = 2000;
     static constexpr int kLogBurst = 200; // lines
     static constexpr int kLogPerSecond = 50;
+    static constexpr int kPaceMs = 10;
+    static constexpr int kFiguresMs = 5000; // the stream's figures in the log
 
 private:
     void onReadyRead();
@@ -80,6 +90,9 @@ private:
     void writeMedia(const std::vector<std::uint8_t> &bytes, bool keyFrame);
     void dropMedia();
     void stopViewer();
+    void startPacing();
+    void pace();
+    void logFigures();
     void startFaultTimers();
     void close(const QString &why);
     void log(const QString &line, bool error = false, bool always = false);
@@ -100,6 +113,21 @@ private:
     quint64 m_mediaSent = 0;
     quint64 m_mediaDropped = 0; // units, counted instead of logged each time
     quint64 m_dropRuns = 0;
+    SendPacer m_pacer;
+    QTimer *m_paceTimer = nullptr; // while an adaptive stream plays
+    QTimer *m_figuresTimer = nullptr;
+    QElapsedTimer m_paceClock;
+    qint64 m_paceRate = 0;
+    bool m_paceHold = false;
+    bool m_keyRequested = false;
+    quint64 m_stalls = 0;
+    quint64 m_skippedAtStart = 0; // the display's count when this viewer joined
+    struct Figures
+    {
+        quint64 units = 0, bytes = 0, dropped = 0, skipped = 0;
+    } m_figuresMark; // totals at the last figures line
+    quint64 m_mediaBytes = 0;
+    qint64 m_toKernel = 0; // bytes the socket handed the kernel so far
     struct Unit
     {
         std::vector<std::uint8_t> bytes;

@@ -67,6 +67,7 @@ void RecorderSession::attachViewer()
     m_viewerPending = false;
     m_viewer = m_server->display().addViewer([this](const std::uint8_t *data, std::size_t size,
                                                     bool key) { queueMedia(data, size, key); });
+    startPacing();
 }
 
 // On the stream's thread: frame the unit and hand it to the main thread.
@@ -115,12 +116,19 @@ void RecorderSession::writeMedia(const std::vector<std::uint8_t> &bytes, bool ke
 {
     if (!m_socket || m_hung || !m_viewer)
         return;
-    if ((m_waitForKey && !keyFrame) || m_socket->bytesToWrite() > kMaxQueuedMedia)
+    if (keyFrame)
+        m_keyRequested = false; // whether it is sent or not, a new one must be asked for
+    if ((m_waitForKey && !keyFrame) || m_socket->bytesToWrite() > kMaxQueuedMedia ||
+        (m_paceTimer && m_pacer.stalled()))
         return dropMedia();
     m_waitForKey = false;
     m_socket->write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size()));
     m_socket->flush();
     ++m_mediaSent;
+    m_mediaBytes += bytes.size();
+    // The display learns before its next picture whether this one filled the queue.
+    if (m_paceTimer)
+        pace();
 }
 
 // A client that cannot keep up loses whole runs up to a keyframe; the runs
@@ -146,10 +154,16 @@ void RecorderSession::stopViewer()
         return;
     m_server->display().removeViewer(m_viewer);
     m_viewer = 0;
-    log(QString("real play stopped after %1 media blocks, %2 dropped in %3 runs")
+    delete m_paceTimer;
+    m_paceTimer = nullptr;
+    delete m_figuresTimer;
+    m_figuresTimer = nullptr;
+    log(QString("real play stopped after %1 media blocks, %2 dropped in %3 runs, %4 pictures "
+                "skipped")
             .arg(m_mediaSent)
             .arg(m_mediaDropped)
-            .arg(m_dropRuns));
+            .arg(m_dropRuns)
+            .arg(m_server->display().skipped() - m_skippedAtStart));
 }
 
 void RecorderSession::handleStop(const tvwire::Frame &frame)

@@ -34,6 +34,8 @@ QList<QCommandLineOption> optionList()
         {"max-connections",
          "Turn connections beyond N away, for the recorder and the P2P service each (default 32).",
          "N"},
+        {"fixed-rate", "Stream at constant quality with an IDR every 2 s, whatever the viewers' "
+                       "paths carry (default: the stream adapts to the slowest viewer)."},
     };
 }
 
@@ -153,6 +155,7 @@ bool SimOptions::parse(const QStringList &arguments, QString &error, bool &exitN
     if (p.isSet("hang-after") && !toInt(p.value("hang-after"), hangAfterSec, 0, 86400))
         return error = "bad --hang-after", false;
     refuseRealPlay = p.isSet("refuse-realplay");
+    fixedRate = p.isSet("fixed-rate");
     for (const QString &c : p.values("fail-config")) {
         if (c != "9" && c != "127")
             return error = "bad --fail-config " + c + " (9 or 127)", false;

@@ -40,6 +40,7 @@ private slots:
     void keyFramesCarryHeadersAndRefreshPeriodically();
     void decodedPictureMatchesTheDrawing();
     void refusesAPictureOfTheWrongSize();
+    void adaptiveRateBoundsEveryPicture();
     void timingAt1080p();
 };
 
@@ -126,6 +127,55 @@ void TestH264Encoder::refusesAPictureOfTheWrongSize()
     QVERIFY(!encoder.encode(small, 0, false, unit, key));
     QVERIFY(unit.empty());
     QVERIFY(!key);
+}
+
+// The adaptive encoder: IDRs only when forced, however long it runs; every
+// picture within the rate's VBV once a rate is set, the IDR included; and a
+// decoder that starts on the forced IDR sees the drawing, sharp again one
+// refresh sweep after the limit is lifted.
+void TestH264Encoder::adaptiveRateBoundsEveryPicture()
+{
+    const int fps = 25, sweep = fps * H264Encoder::kRefreshSeconds;
+    SimScreen screen(QSize(1920, 1080));
+    H264Encoder encoder(1920, 1080, fps, H264Encoder::RateControl::Adaptive);
+    QVERIFY2(encoder.isOpen(), encoder.error().c_str());
+    H264TestDecoder decoder;
+    QImage image, decoded;
+    std::vector<uint8_t> unit;
+    const int64_t rate = 1000000;
+    const size_t bound = size_t(rate * H264Encoder::kVbvMs / 1000 / 8);
+    size_t unlimitedIdr = 0;
+    int pts = 0;
+    const int forcedAt = sweep + 5, liftedAt = 2 * sweep;
+    for (int i = 0; i < liftedAt + sweep + 2; ++i, pts += 40) {
+        // a menu opening and closing, the pointer always on the move
+        screen.apply({RemoteCtrlMove, 0, 300 + i * 7 % 900, 200 + i * 3 % 600});
+        if (i % 20 == 10)
+            screen.apply({RemoteCtrlRightUp, 2, 800, 300});
+        screen.render(image, kClock.addSecs(i / fps), pts);
+        if (i == sweep)
+            encoder.setMaxRate(rate);
+        if (i == liftedAt)
+            encoder.setMaxRate(0);
+        bool key = false;
+        QVERIFY(encoder.encode(image, pts, i == forcedAt, unit, key));
+        QCOMPARE(key, i == 0 || i == forcedAt);
+        QCOMPARE(has(H264TestDecoder::nalTypes(unit), Idr), key);
+        if (i == 0)
+            unlimitedIdr = unit.size();
+        if (i > sweep && i < liftedAt)
+            QVERIFY2(unit.size() <= bound * 3 / 2, qPrintable(QString::number(unit.size())));
+        if (i == forcedAt)
+            qInfo("IDR at 1920x1080: %zu bytes without a limit, %zu at %lld bit/s", unlimitedIdr,
+                  unit.size(), static_cast<long long>(rate));
+        if (i >= forcedAt)
+            decoded = decoder.decode(unit);
+        if (i > forcedAt)
+            QVERIFY(!decoded.isNull());
+    }
+    QVERIFY(unlimitedIdr > bound * 2);
+    QVERIFY2(H264TestDecoder::meanDifference(image, decoded) < 4.0,
+             qPrintable(QString::number(H264TestDecoder::meanDifference(image, decoded))));
 }
 
 void TestH264Encoder::timingAt1080p()

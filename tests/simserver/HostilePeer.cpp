@@ -33,6 +33,8 @@ bool HostilePeer::connectOnly(quint16 port)
 {
     close();
     m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (m_fd >= 0 && m_receiveBuffer > 0)
+        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &m_receiveBuffer, sizeof m_receiveBuffer);
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_port = htons(port);
@@ -98,14 +100,45 @@ qint64 HostilePeer::sendSome(const QByteArray &bytes)
     return n < 0 ? 0 : n;
 }
 
+void HostilePeer::setReadRate(qint64 bytesPerSecond)
+{
+    m_readRate = bytesPerSecond;
+    m_readTokens = 0;
+    m_readClock.start();
+}
+
+// How much the read rate lets through now, waiting for at least one
+// packet's worth while the deadline allows: 0 when it does not.
+std::size_t HostilePeer::allowance(const QDeadlineTimer &deadline)
+{
+    constexpr double kPacket = 1448, kBurst = 4 * kPacket;
+    for (;;) {
+        m_readTokens =
+            qMin(kBurst, m_readTokens + double(m_readRate) * m_readClock.nsecsElapsed() / 1e9);
+        m_readClock.start();
+        if (m_readTokens >= kPacket)
+            return std::size_t(m_readTokens);
+        const int waitMs = 1 + int((kPacket - m_readTokens) * 1000 / double(m_readRate));
+        if (deadline.remainingTime() < waitMs)
+            return 0;
+        ::poll(nullptr, 0, waitMs); // the link's own pace, not a wait for an event
+    }
+}
+
 // Waits for more bytes: 1 = some came, 0 = timeout, -1 = closed or broken.
 int HostilePeer::fill(int timeoutMs)
 {
-    pollfd p{m_fd, POLLIN, 0};
-    if (::poll(&p, 1, qMax(0, timeoutMs)) <= 0)
-        return 0;
+    QDeadlineTimer deadline(qMax(0, timeoutMs));
     std::uint8_t chunk[65536];
-    const ssize_t n = ::recv(m_fd, chunk, sizeof chunk, 0);
+    std::size_t most = sizeof chunk;
+    if (m_readRate > 0 && (most = qMin(most, allowance(deadline))) == 0)
+        return 0;
+    pollfd p{m_fd, POLLIN, 0};
+    if (::poll(&p, 1, int(deadline.remainingTime())) <= 0)
+        return 0;
+    const ssize_t n = ::recv(m_fd, chunk, most, 0);
+    if (m_readRate > 0 && n > 0)
+        m_readTokens -= double(n);
     if (n <= 0)
         return -1;
     m_in.erase(m_in.begin(), m_in.begin() + std::ptrdiff_t(m_offset));

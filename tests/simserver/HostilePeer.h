@@ -7,6 +7,8 @@
 #include "Frame.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
 
 #include <cstdint>
 #include <string>
@@ -25,6 +27,12 @@ public:
     bool connectTo(quint16 port, int timeoutMs = 2000);
     // Connects without waiting for anything.
     bool connectOnly(quint16 port);
+    // For the next connection: a receive buffer of this many bytes, so that
+    // the kernel does not read ahead for a slow reader.
+    void setReceiveBuffer(int bytes) { m_receiveBuffer = bytes; }
+    // From now on reads at most this many bytes a second (0: as fast as
+    // they come), like a client behind a slow link.
+    void setReadRate(qint64 bytesPerSecond);
     void close();
 
     static QByteArray frame(std::uint16_t type, std::uint32_t session, std::uint32_t sequence,
@@ -49,6 +57,7 @@ public:
 
 private:
     int fill(int timeoutMs);
+    std::size_t allowance(const QDeadlineTimer &deadline);
 
     int m_fd = -1;
     std::vector<std::uint8_t> m_nonce;
@@ -56,4 +65,8 @@ private:
     std::size_t m_offset = 0; // of m_in already read as frames
     std::uint32_t m_session = 0;
     std::uint32_t m_sequence = 100;
+    int m_receiveBuffer = 0;
+    qint64 m_readRate = 0;
+    double m_readTokens = 0;
+    QElapsedTimer m_readClock;
 };

@@ -1,0 +1,90 @@
+#include "SendPacer.h"
+
+#include <algorithm>
+
+void SendPacer::update(const Reading &r)
+{
+    m_queued = r.queued;
+    m_minRttUs = r.minRttUs;
+    m_pathLimited = m_pathLimited || full();
+    measure(r);
+    if (!full()) {
+        m_fullSinceMs = -1;
+        m_stalled = false;
+        return;
+    }
+    if (m_fullSinceMs < 0)
+        m_fullSinceMs = r.nowMs;
+    m_stalled = m_stalled || r.nowMs - m_fullSinceMs >= kStallMs;
+}
+
+void SendPacer::measure(const Reading &r)
+{
+    if (!m_busy && r.queued == 0)
+        return;
+    if (!m_busy) {
+        m_busy = true;
+        m_markMs = m_lastBusyMs = r.nowMs;
+        m_markDelivered = m_lastBusyDelivered = r.delivered;
+        m_rttLeftUs = r.minRttUs;
+        m_pathLimited = full();
+        return;
+    }
+    if (r.queued > 0) {
+        m_lastBusyMs = r.nowMs;
+        m_lastBusyDelivered = r.delivered;
+        if (r.nowMs - m_markMs >= kSampleMs)
+            closeSample();
+        return;
+    }
+    // Drained somewhere since the last look: only the time up to that look
+    // is known to have been busy.
+    if (m_lastBusyMs > m_markMs)
+        closeSample();
+    else
+        sample((r.delivered - m_markDelivered) * 1000 /
+                   std::max<std::int64_t>(1, r.nowMs - m_markMs),
+               true);
+    m_busy = false;
+}
+
+void SendPacer::closeSample()
+{
+    const std::int64_t us = (m_lastBusyMs - m_markMs) * 1000 - m_rttLeftUs;
+    const std::int64_t bytes = m_lastBusyDelivered - m_markDelivered;
+    if (us >= kMinSampleUs && bytes > 0)
+        sample(bytes * 1000000 / us, !m_pathLimited);
+    m_pathLimited = full();
+    m_markMs = m_lastBusyMs;
+    m_markDelivered = m_lastBusyDelivered;
+    m_rttLeftUs = std::max<std::int64_t>(0, -us);
+}
+
+void SendPacer::sample(std::int64_t bytesPerSecond, bool lowerBound)
+{
+    // Unmeasured means unlimited, which no lower bound can raise.
+    if (lowerBound && (m_estimate == 0 || bytesPerSecond <= m_estimate))
+        return;
+    m_samples[std::size_t(m_sampleCount++ % kSamples)] = bytesPerSecond;
+    const int n = std::min(m_sampleCount, kSamples);
+    std::array<std::int64_t, kSamples> sorted = m_samples;
+    std::nth_element(sorted.begin(), sorted.begin() + n / 2, sorted.begin() + n);
+    m_estimate = sorted[std::size_t(n / 2)];
+}
+
+std::int64_t SendPacer::maxRate() const
+{
+    const double bits = double(m_estimate) * 8 * kRateShare;
+    if (m_estimate == 0 || bits >= double(kUnlimitedRate))
+        return 0;
+    return std::max(kMinRate, std::int64_t(bits));
+}
+
+std::int64_t SendPacer::holdBytes() const
+{
+    if (m_estimate == 0)
+        return kInitialHoldBytes;
+    // What is in flight waits in no queue: a round trip's worth is allowed on top.
+    const std::int64_t us = kHoldMs * 1000 + m_minRttUs;
+    return std::max(kMinHoldBytes, m_estimate * us / 1000000);
+}

@@ -1,0 +1,92 @@
+#pragma once
+// Keeps one viewer's unsent media within a small time budget of what its
+// path carries, the way low-latency streamers do: measure the path all the
+// time, size the encoder's rate to it, and rather skip pictures than let a
+// queue build.
+//
+// Fed every few milliseconds with the bytes waiting for the viewer (in the
+// simulator and in the kernel, sent but unacknowledged included) and the
+// bytes acknowledged so far. It answers three things:
+//
+// - maxRate(): the encoder's rate for this viewer, a share of the measured
+//   path rate so that the queue drains between pictures; 0 while the path
+//   is unmeasured or faster than the encoder ever needs (loopback).
+// - full(): more than holdBytes() wait, kHoldMs of the path plus one round
+//   trip: the display makes no picture until it drains. With the encoder's
+//   VBV bounding one picture to H264Encoder::kVbvMs of its rate, media never
+//   waits much more than 100 ms, nor do the replies behind it.
+// - stalled(): full for kStallMs on end. Such a viewer is not keeping up
+//   with even the slowest pictures (or does not read at all): it stops
+//   holding the others back and loses its media until it drains.
+//
+// The path's rate is measured only while something waits: the bytes
+// acknowledged over a busy period, up to the last look that still saw bytes
+// waiting, divided by its length less one round trip (the first bytes of a
+// period spend that in flight however fast the path is), every kSampleMs or
+// when the queue empties. Such a sample tells the path's rate only when the
+// path was what held the bytes back, i.e. when the queue was over its
+// budget at some look of the period; otherwise (a light stream, bytes that
+// only wait in flight on a long path) it tells that the path is at least
+// that fast, and counts only when it raises a known estimate. A path never
+// found limiting is not limited at all, so a stream that fits its path keeps
+// its quality. The estimate is the median of the latest kSamples: a reader
+// that stalls for a moment must not halve the rate. Pure arithmetic on the
+// readings, no clock or socket of its own, so tests can drive it.
+
+#include <array>
+#include <cstdint>
+
+class SendPacer
+{
+public:
+    static constexpr int kHoldMs = 40;
+    static constexpr int kStallMs = 1000;
+    static constexpr int kSampleMs = 200;
+    static constexpr std::int64_t kMinSampleUs = 5000;
+    static constexpr int kSamples = 15;
+    static constexpr std::int64_t kMinHoldBytes = 4 * 1024;
+    // Before the first sample. Being full costs a fast path nothing (it
+    // drains at once, and that measures it), so the first estimate comes
+    // early on a slow one.
+    static constexpr std::int64_t kInitialHoldBytes = 16 * 1024;
+    static constexpr double kRateShare = 0.8;
+    static constexpr std::int64_t kMinRate = 100 * 1000;     // bits per second
+    static constexpr std::int64_t kUnlimitedRate = 20000000; // and above: no limit
+
+    struct Reading
+    {
+        std::int64_t nowMs = 0;
+        std::int64_t queued = 0;    // bytes, the simulator's and the kernel's
+        std::int64_t delivered = 0; // bytes acknowledged by the viewer so far
+        std::int64_t minRttUs = 0;
+    };
+    void update(const Reading &r);
+
+    std::int64_t estimate() const { return m_estimate; } // bytes per second, 0 unknown
+    std::int64_t maxRate() const;
+    std::int64_t holdBytes() const;
+    std::int64_t queued() const { return m_queued; }
+    bool full() const { return m_queued > holdBytes(); }
+    // Full on a measured path: until the first measurement the stream goes
+    // on, or a fast path would lose a picture to every large IDR.
+    bool hold() const { return full() && m_estimate > 0; }
+    bool stalled() const { return m_stalled; }
+
+private:
+    void measure(const Reading &r);
+    void closeSample();
+    void sample(std::int64_t bytesPerSecond, bool lowerBound);
+
+    std::array<std::int64_t, kSamples> m_samples{};
+    int m_sampleCount = 0; // all time; the ring holds the latest kSamples
+    std::int64_t m_estimate = 0;
+    std::int64_t m_queued = 0;
+    std::int64_t m_minRttUs = 0;
+    bool m_busy = false; // a busy period is being measured
+    std::int64_t m_markMs = 0, m_markDelivered = 0;
+    std::int64_t m_lastBusyMs = 0, m_lastBusyDelivered = 0; // the last look that saw a queue
+    std::int64_t m_rttLeftUs = 0;                           // still to take off the period's length
+    bool m_pathLimited = false;                             // full at some look since the mark
+    std::int64_t m_fullSinceMs = -1;
+    bool m_stalled = false;
+};

@@ -1,0 +1,143 @@
+// The pacer driven through a model link, millisecond by millisecond: a
+// sender that writes a picture every 40 ms unless the pacer says full, a
+// bottleneck of fixed rate, then a round trip before the bytes count as
+// delivered.
+#include "SendPacer.h"
+
+#include <QtTest>
+
+#include <deque>
+
+namespace {
+
+struct Link
+{
+    Link(double kbits, int rttMs, int frameBytes)
+        : kbits(kbits), rttMs(rttMs), frameBytes(frameBytes)
+    {
+    }
+    double kbits;
+    int rttMs;
+    int frameBytes;
+    double backlog = 0, inFlight = 0, delivered = 0;
+    std::deque<std::pair<int, double>> flight; // arrival time, bytes
+    int now = 0;
+    bool reading = true;
+    // what the last run() saw
+    double maxWaitMs = 0; // the longest a byte waited in the bottleneck's queue
+    int skipped = 0;
+
+    void look(SendPacer &pacer)
+    {
+        SendPacer::Reading r;
+        r.nowMs = now;
+        r.queued = std::int64_t(backlog + inFlight);
+        r.delivered = std::int64_t(delivered);
+        r.minRttUs = rttMs * 1000;
+        pacer.update(r);
+    }
+    void step()
+    {
+        const double leaving = reading ? std::min(backlog, kbits / 8) : 0;
+        backlog -= leaving;
+        inFlight += leaving;
+        flight.emplace_back(now + rttMs, leaving);
+        for (; !flight.empty() && flight.front().first <= now; flight.pop_front()) {
+            delivered += flight.front().second;
+            inFlight -= flight.front().second;
+        }
+    }
+    void run(SendPacer &pacer, int ms)
+    {
+        maxWaitMs = 0;
+        skipped = 0;
+        for (const int end = now + ms; now < end; ++now) {
+            step();
+            if (now % 40 == 0 && pacer.hold()) {
+                ++skipped;
+            } else if (now % 40 == 0 && frameBytes > 0) {
+                backlog += frameBytes;
+                look(pacer); // as the session does after each write
+            }
+            if (now % 10 == 0)
+                look(pacer);
+            if (now > 1000 && reading)
+                maxWaitMs = std::max(maxWaitMs, backlog / (kbits / 8));
+        }
+    }
+};
+
+} // namespace
+
+class TestSendPacer : public QObject
+{
+    Q_OBJECT
+private slots:
+    void followsThePath_data();
+    void followsThePath();
+    void stallsOnlyAfterASecondFull();
+};
+
+void TestSendPacer::followsThePath_data()
+{
+    QTest::addColumn<double>("kbits");
+    QTest::addColumn<int>("rttMs");
+    QTest::addColumn<int>("frameBytes"); // 25 a second
+    QTest::addColumn<bool>("limited");
+    QTest::newRow("loopback") << 8e6 << 0 << 20000 << false;
+    QTest::newRow("4 Mbit/s") << 4000.0 << 0 << 30000 << true;
+    QTest::newRow("1.5 Mbit/s") << 1500.0 << 0 << 20000 << true;
+    QTest::newRow("1.5 Mbit/s, 80 ms") << 1500.0 << 80 << 20000 << true;
+    // a light stream on a slow, long path: the limit must not press it down
+    QTest::newRow("1.5 Mbit/s, 80 ms, light") << 1500.0 << 80 << 2000 << false;
+}
+
+void TestSendPacer::followsThePath()
+{
+    QFETCH(double, kbits);
+    QFETCH(int, rttMs);
+    QFETCH(int, frameBytes);
+    QFETCH(bool, limited);
+    SendPacer pacer;
+    Link link(kbits, rttMs, frameBytes);
+    link.run(pacer, 6000);
+    const double offered = frameBytes * 25 * 8 / 1000.0, estimate = pacer.estimate() * 8 / 1000.0;
+    qInfo("estimate %.0f kbit/s, limit %lld kbit/s, longest wait %.0f ms, %d skipped", estimate,
+          static_cast<long long>(pacer.maxRate() / 1000), link.maxWaitMs, link.skipped);
+    if (!limited) {
+        QVERIFY(pacer.maxRate() == 0 || pacer.maxRate() / 1000 >= 1.2 * offered);
+        QCOMPARE(link.skipped, 0);
+        return;
+    }
+    QVERIFY2(estimate > 0.8 * kbits && estimate < 1.25 * kbits,
+             qPrintable(QString::number(estimate)));
+    QVERIFY(link.skipped > 0);
+    // the hold, one picture, and one look late
+    const double picture = frameBytes * 8 / kbits;
+    QVERIFY2(link.maxWaitMs <= SendPacer::kHoldMs + picture + 10,
+             qPrintable(QString::number(link.maxWaitMs)));
+}
+
+// A reader that stops holds the stream for kStallMs, then is given up on
+// until it has drained.
+void TestSendPacer::stallsOnlyAfterASecondFull()
+{
+    SendPacer pacer;
+    Link link(1500, 0, 20000);
+    link.run(pacer, 2000);
+    QVERIFY(!pacer.stalled());
+    link.reading = false;
+    link.run(pacer, 100);
+    QVERIFY(pacer.full());
+    link.run(pacer, SendPacer::kStallMs - 200);
+    QVERIFY(pacer.full() && !pacer.stalled());
+    link.run(pacer, 200);
+    QVERIFY(pacer.stalled());
+    link.reading = true;
+    link.frameBytes = 0;
+    link.run(pacer, 1000);
+    QVERIFY(!pacer.full() && !pacer.stalled());
+}
+
+QTEST_GUILESS_MAIN(TestSendPacer)
+#include "tst_sendpacer.moc"
