@@ -1,6 +1,7 @@
 #include "BenchRunner.h"
 
 #include "ClickToPhoton.h"
+#include "ClickToPhotonLink.h"
 #include "ClientPipeline.h"
 #include "DecodeThroughput.h"
 #include "DeskCost.h"
@@ -39,6 +40,37 @@ bool clickToPhoton(const BenchRunner::Settings &s, std::vector<Entry> &out, QStr
     return true;
 }
 
+// The key of a link's results: click_to_photon_link_1p5M_40ms.
+std::string linkKey(const QString &label)
+{
+    QString key = label;
+    key.replace('/', '_').replace('.', 'p');
+    return "click_to_photon_link_" + key.toStdString();
+}
+
+bool clickToPhotonLink(const BenchRunner::Settings &s, std::vector<Entry> &out, QString &error)
+{
+    for (const QString &spec : s.links) {
+        ClickToPhotonLink::Options options;
+        options.clicks = s.linkClicks;
+        options.deadlineMs = s.clickDeadlineMs;
+        options.direct = spec == "direct";
+        if (!options.direct && !LinkShape::parse(spec.toStdString(), options.link)) {
+            error = "not a link: " + spec;
+            return false;
+        }
+        options.label = options.direct ? "direct" : QString::fromStdString(options.link.label());
+        if (!s.linkTag.isEmpty())
+            options.label = s.linkTag + (options.direct ? QString() : " " + options.label);
+        std::fprintf(stderr, "[bench] link %s ...\n", qPrintable(options.label));
+        Json::Value figures;
+        if (!ClickToPhotonLink::run(options, figures, error))
+            return false;
+        out.emplace_back(linkKey(options.label), figures);
+    }
+    return true;
+}
+
 Run single(const char *key,
            std::function<bool(const BenchRunner::Settings &, Json::Value &, QString &)> f)
 {
@@ -55,6 +87,7 @@ const std::vector<std::pair<QString, Run>> &runs()
 {
     static const std::vector<std::pair<QString, Run>> table = {
         {"click-to-photon", clickToPhoton},
+        {"click-to-photon-link", clickToPhotonLink},
         {"client-pipeline",
          single("client_pipeline", [](const auto &, Json::Value &o,
                                       QString &e) { return ClientPipeline::run(20, o, e); })},

@@ -14,6 +14,12 @@ public:
         double growthMinutes = 10;
         int decodeSeconds = 60;
         QString cacheDir; // where the decoded file is kept between runs
+        int linkClicks = 60;
+        int clickDeadlineMs = 3000;
+        // Paths for click-to-photon-link: "unlimited", "RATE[/DELAY]", or
+        // "direct" (no relay: shaped outside the process, named by linkTag).
+        QStringList links{"unlimited", "4M", "4M/40", "1.5M", "1.5M/40"};
+        QString linkTag;
     };
     static QStringList names();
     static bool run(const QString &name, const Settings &settings, const QString &resultsPath);

@@ -5,6 +5,7 @@
 #include "CLoginDlg.h"
 #include "CTelvane.h"
 #include "CVideoFrame.h"
+#include "LinkEmulator.h"
 #include "PlayExtras.h"
 #include "SdkApi.h"
 #include "SdkBinding.h"
@@ -14,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QEventLoop>
+#include <QFile>
 #include <QImage>
 #include <QTimer>
 
@@ -27,11 +29,23 @@ BenchSession::BenchSession(const Options &options) : m_options(options)
 
 BenchSession::~BenchSession()
 {
+    close();
+    AppConfig::setDirectoryOverride(QString());
+}
+
+void BenchSession::close()
+{
     if (m_window)
         PlayExtras::instance().setObserver(0, nullptr, nullptr);
     m_window.reset(); // stops the stream and logs out while the simulator runs
     m_sim.reset();
-    AppConfig::setDirectoryOverride(QString());
+    m_link.reset();
+}
+
+QString BenchSession::simLog() const
+{
+    QFile file(m_temp.filePath("sim.log"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.read(16 << 20)) : QString();
 }
 
 bool BenchSession::bindOnce(QString &error)
@@ -63,10 +77,19 @@ bool BenchSession::open(QString &error)
         error = "the simulator did not start";
         return false;
     }
+    quint16 port = m_sim->port();
+    if (m_options.throughLink) {
+        m_link = std::make_unique<LinkEmulator>(m_options.link);
+        std::string why;
+        if (!m_link->start(port, why)) {
+            error = "the link emulator did not start: " + QString::fromStdString(why);
+            return false;
+        }
+        port = m_link->port();
+    }
     m_window = std::make_unique<CTelvane>();
     CLoginDlg dialog;
-    dialog.setLoginInfo("0", "127.0.0.1", "", QString::number(m_sim->port()), "admin", "",
-                        "English");
+    dialog.setLoginInfo("0", "127.0.0.1", "", QString::number(port), "admin", "", "English");
     if (!dialog.onLoginDevice()) {
         error = "the login failed";
         return false;
@@ -152,6 +175,15 @@ QColor BenchSession::framePatch(QPoint at, int r) const
             ++n;
         }
     return n ? QColor(int(red / n), int(green / n), int(blue / n)) : QColor();
+}
+
+QImage BenchSession::framePixels(const QRect &rect) const
+{
+    auto *image = dynamic_cast<QImage *>(m_window->backingStore()->paintDevice());
+    if (!image)
+        return QImage();
+    return image->copy(rect.translated(m_video->mapTo(m_window.get(), QPoint())))
+        .convertToFormat(QImage::Format_RGB32);
 }
 
 void BenchSession::wait(int ms)

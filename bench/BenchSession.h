@@ -8,6 +8,7 @@
 // the frame handler on the GUI thread right after it painted a frame, so
 // the handler may read the painted pixels (framePixel) at that moment.
 
+#include "LinkShape.h"
 #include "sdk/h264play/H264PlayObserver.h"
 
 #include <QColor>
@@ -21,6 +22,7 @@
 #include <memory>
 
 class BenchSim;
+class LinkEmulator;
 class CTelvane;
 class CVideoFrame;
 
@@ -33,6 +35,9 @@ public:
         int fps = 25;
         QSize frame{1280, 720}; // the video frame's size in the window
         QStringList simOptions;
+        // The client reaches the simulator through this emulated path.
+        bool throughLink = false;
+        LinkShape link;
     };
     using FrameHandler = std::function<void(const TvPlayFrameTimes &)>;
 
@@ -42,6 +47,11 @@ public:
     // Binds the SDKs (once per process), starts the simulator, logs in,
     // starts the stream and waits until frames are painted.
     bool open(QString &error);
+    // Stops the stream, logs out and stops the simulator and the link; the
+    // simulator's log stays readable until the session is destroyed.
+    void close();
+    QString simLog() const;
+    const LinkEmulator *link() const { return m_link.get(); }
     CTelvane &window() { return *m_window; }
     CVideoFrame *video() const { return m_video; }
     const Options &options() const { return m_options; }
@@ -55,6 +65,8 @@ public:
     // Mean colour of the painted square of 2r+1 pixels around a point of
     // the video frame, read from the window's backing store.
     QColor framePatch(QPoint at, int r) const;
+    // A copy of a rectangle of the painted video frame (RGB32).
+    QImage framePixels(const QRect &rect) const;
 
     // Runs the event loop (never a sleep: queued repaints must run).
     static void wait(int ms);
@@ -72,6 +84,7 @@ private:
     Options m_options;
     QTemporaryDir m_temp;
     std::unique_ptr<BenchSim> m_sim;
+    std::unique_ptr<LinkEmulator> m_link;
     std::unique_ptr<CTelvane> m_window;
     CVideoFrame *m_video = nullptr;
     FrameHandler m_handler;

@@ -30,7 +30,8 @@ int minChannel(const QColor &c)
 }
 } // namespace
 
-ClickRun::ClickRun(BenchSession &session) : m_session(session)
+ClickRun::ClickRun(BenchSession &session, int deadlineMs)
+    : m_session(session), m_deadlineMs(deadlineMs)
 {
     const QSize device = session.options().resolution, frame = session.options().frame;
     const SimLayout layout(device, SimUiState{});
@@ -74,8 +75,10 @@ bool ClickRun::place(int index, QPoint &frameAt, QPoint &probe)
 bool ClickRun::click(int index)
 {
     QPoint at, probe;
-    if (!place(index, at, probe))
+    if (!place(index, at, probe)) {
+        ++notPlaced;
         return false;
+    }
     QEventLoop loop;
     m_probe = probe;
     m_latencyMs = -1;
@@ -83,7 +86,7 @@ bool ClickRun::click(int index)
     m_pressNs = BenchSession::nowNs();
     sendMouse(m_session.video(), QEvent::MouseButtonPress, at);
     sendMs.add(double(BenchSession::nowNs() - m_pressNs) / 1e6);
-    QTimer::singleShot(1500, &loop, &QEventLoop::quit);
+    QTimer::singleShot(m_deadlineMs, &loop, &QEventLoop::quit);
     if (m_latencyMs < 0)
         loop.exec();
     m_waiting = nullptr;
@@ -103,12 +106,13 @@ bool ClickRun::click(int index)
 void ClickRun::onFrame(const TvPlayFrameTimes &times)
 {
     stages.add(times, m_session.paintStartNs());
-    if (!m_waiting || m_latencyMs >= 0 || times.inputNs < m_pressNs)
-        return;
-    if (isReaction(m_session.framePatch(m_probe, 1))) {
+    if (m_waiting && m_latencyMs < 0 && times.inputNs >= m_pressNs &&
+        isReaction(m_session.framePatch(m_probe, 1))) {
         m_latencyMs = double(times.paintedNs - m_pressNs) / 1e6;
         toLastByteMs.add(double(times.inputNs - m_pressNs) / 1e6);
         lastByteToPaintMs.add(double(times.paintedNs - times.inputNs) / 1e6);
         m_waiting->quit();
     }
+    if (alsoOnFrame)
+        alsoOnFrame(times);
 }

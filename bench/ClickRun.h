@@ -18,10 +18,12 @@
 class ClickRun
 {
 public:
-    explicit ClickRun(BenchSession &session);
-    // One press, waited on until its reaction is painted (or 1.5 s), then
-    // the release. False when no reaction was seen.
+    explicit ClickRun(BenchSession &session, int deadlineMs = 1500);
+    // One press, waited on until its reaction is painted (or the deadline),
+    // then the release. False when no reaction was seen.
     bool click(int index);
+    // Also called for every painted frame, after the run's own handling.
+    BenchSession::FrameHandler alsoOnFrame;
 
     Samples latencyMs;
     Samples sendMs; // the press's command call, which blocks the GUI thread
@@ -31,6 +33,7 @@ public:
     Samples toLastByteMs, lastByteToPaintMs;
     int missed = 0;
     int rejectedPlaces = 0;
+    int notPlaced = 0; // clicks for which no place without the pointer was found
 
 private:
     void onFrame(const TvPlayFrameTimes &times);
@@ -38,6 +41,7 @@ private:
     bool isReaction(const QColor &c) const;
 
     BenchSession &m_session;
+    int m_deadlineMs;
     std::vector<QRect> m_tiles; // in frame pixels
     std::mt19937 m_random{20261208};
     double m_arrowScale; // frame pixels per unit of the pointer's drawing

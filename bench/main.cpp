@@ -29,7 +29,15 @@ int main(int argc, char *argv[])
                                            "M", "10");
     const QCommandLineOption decodeSeconds("decode-seconds", "length of the decoded file", "S",
                                            "60");
-    parser.addOptions({results, clicks, costSeconds, growthMinutes, decodeSeconds});
+    const QCommandLineOption linkClicks("link-clicks", "clicks per link", "N", "60");
+    const QCommandLineOption clickDeadline(
+        "click-deadline-ms", "a click through a link unanswered by then is lost", "MS", "3000");
+    const QCommandLineOption links(
+        "links", "links to click through: unlimited, RATE[/DELAY] (e.g. 1.5M/40) or direct", "LIST",
+        "unlimited,4M,4M/40,1.5M,1.5M/40");
+    const QCommandLineOption linkTag("link-tag", "names the links in the results", "TAG");
+    parser.addOptions({results, clicks, costSeconds, growthMinutes, decodeSeconds, linkClicks,
+                       clickDeadline, links, linkTag});
     parser.process(app);
     if (parser.positionalArguments().size() != 1)
         parser.showHelp(2);
@@ -48,6 +56,10 @@ int main(int argc, char *argv[])
     settings.costSeconds = parser.value(costSeconds).toInt();
     settings.growthMinutes = parser.value(growthMinutes).toDouble();
     settings.decodeSeconds = parser.value(decodeSeconds).toInt();
+    settings.linkClicks = parser.value(linkClicks).toInt();
+    settings.clickDeadlineMs = parser.value(clickDeadline).toInt();
+    settings.links = parser.value(links).split(',', Qt::SkipEmptyParts);
+    settings.linkTag = parser.value(linkTag);
     settings.cacheDir = QFileInfo(parser.value(results)).absolutePath();
     return BenchRunner::run(name, settings, parser.value(results)) ? 0 : 1;
 }

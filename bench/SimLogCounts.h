@@ -1,0 +1,21 @@
+#pragma once
+// What the simulator's log says about the media it did not send to the
+// bench's viewer: frames dropped by its queue limit (a run up to the next
+// keyframe at a time) and frames the sender chose to skip.
+
+#include <json/value.h>
+
+#include <QString>
+
+class SimLogCounts
+{
+public:
+    static SimLogCounts parse(const QString &log);
+    void write(Json::Value &out) const;
+
+    long long mediaSent = -1; // -1: the log did not say
+    long long dropped = 0;
+    long long dropRuns = 0;
+    long long skipped = 0;
+    bool reportsSkipped = false; // the simulator logs skipped frames at all
+};
