@@ -1,5 +1,7 @@
 #include "ResultsFile.h"
 
+#include "LinkTable.h"
+
 #include <json/reader.h>
 #include <json/writer.h>
 
@@ -139,5 +141,5 @@ QString ResultsFile::table(const Json::Value &root)
                     .arg(target, 7)
                     .arg(verdict(value, target), 6);
     }
-    return text;
+    return text + LinkTable::table(root["benchmarks"]);
 }

@@ -1,0 +1,90 @@
+#include "LinkTable.h"
+
+#include <QStringList>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+struct Limit
+{
+    const char *key;
+    const char *name;
+    double max;
+};
+
+std::vector<Limit> limits(const Json::Value &row)
+{
+    const double rate = row["link_rate_kbit_s"].asDouble();
+    const double twoDelays = 2.0 * row["link_delay_ms"].asDouble();
+    std::vector<Limit> out{{"clicks_unanswered", "unanswered", 0}};
+    if (rate == 4000)
+        out.push_back({"latency_p99_ms", "p99", 60 + twoDelays});
+    if (rate == 1500) {
+        out.push_back({"latency_p50_ms", "p50", 80 + twoDelays});
+        out.push_back({"latency_p99_ms", "p99", 250 + twoDelays});
+    }
+    return out;
+}
+
+QString verdict(const Json::Value &row)
+{
+    QStringList missed;
+    for (const Limit &l : limits(row))
+        if (row[l.key].asDouble() > l.max)
+            missed << QString("%1>%2").arg(l.name).arg(l.max);
+    return missed.isEmpty() ? "met" : "MISSED " + missed.join(",");
+}
+
+// Unlimited first, then the faster links, each with its shorter delay first.
+bool before(const Json::Value &a, const Json::Value &b)
+{
+    const auto rank = [](const Json::Value &r) {
+        const double rate = r["link_rate_kbit_s"].asDouble();
+        return std::make_pair(rate > 0 ? -rate : -1e12, r["link_delay_ms"].asDouble());
+    };
+    return rank(a) < rank(b);
+}
+
+QString number(const Json::Value &v)
+{
+    return QString::number(v.asDouble(), 'f', 0);
+}
+} // namespace
+
+QString LinkTable::table(const Json::Value &benchmarks)
+{
+    std::vector<Json::Value> rows;
+    for (const std::string &key : benchmarks.getMemberNames())
+        if (key.rfind("click_to_photon_link_", 0) == 0)
+            rows.push_back(benchmarks[key]);
+    if (rows.empty())
+        return QString();
+    std::stable_sort(rows.begin(), rows.end(), before);
+    QString text = "\nClick-to-photon through a link, 1920x1080 (ms; age = how far the painted "
+                   "picture lags the recorder's clock):\n\n";
+    const QStringList head{"link",    "p50",    "p95", "p99",     "unanswered", "age p50",
+                           "age p99", "kbit/s", "fps", "skipped", "dropped",    "targets"};
+    const int widths[] = {-14, 6, 6, 6, 10, 7, 7, 6, 4, 7, 7, -20};
+    const auto line = [&](const QStringList &cells) {
+        QString out = "|";
+        for (int i = 0; i < cells.size(); ++i)
+            out += " " + QString("%1").arg(cells[i], widths[i]) + " |";
+        return out + "\n";
+    };
+    text += line(head);
+    QStringList rule;
+    for (const int w : widths)
+        rule << QString(std::abs(w), '-');
+    text += line(rule);
+    for (const Json::Value &r : rows)
+        text +=
+            line({QString::fromStdString(r["link"].asString()), number(r["latency_p50_ms"]),
+                  number(r["latency_p95_ms"]), number(r["latency_p99_ms"]),
+                  QString("%1 of %2").arg(r["clicks_unanswered"].asInt()).arg(r["clicks"].asInt()),
+                  number(r["picture_age_p50_ms"]), number(r["picture_age_p99_ms"]),
+                  number(r["stream_kbit_s"]), number(r["frames_painted_per_s"]),
+                  r["frames_skipped_reported"].asBool() ? number(r["frames_skipped"]) : "n/a",
+                  number(r["frames_dropped"]), verdict(r)});
+    return text;
+}
