@@ -10,6 +10,8 @@
 
 #include <json/writer.h>
 
+#include <QRegularExpression>
+
 #include <cstdio>
 #include <functional>
 
@@ -44,7 +46,7 @@ bool clickToPhoton(const BenchRunner::Settings &s, std::vector<Entry> &out, QStr
 std::string linkKey(const QString &label)
 {
     QString key = label;
-    key.replace('/', '_').replace('.', 'p');
+    key.replace('.', 'p').replace(QRegularExpression("[^A-Za-z0-9]+"), "_");
     return "click_to_photon_link_" + key.toStdString();
 }
 

@@ -51,6 +51,7 @@ bool ClickToPhotonLink::run(const Options &options, Json::Value &out, QString &e
 
     const Samples &lat = run.latencyMs;
     out["link"] = options.label.toStdString();
+    out["link_direct"] = options.direct;
     out["link_rate_kbit_s"] = options.direct ? 0 : options.link.rateBitsPerS / 1000;
     out["link_delay_ms"] = options.direct ? 0 : options.link.delayMs;
     out["link_queue_bytes"] = options.direct ? 0 : options.link.queueBytes;

@@ -36,12 +36,14 @@ QString verdict(const Json::Value &row)
     return missed.isEmpty() ? "met" : "MISSED " + missed.join(",");
 }
 
-// Unlimited first, then the faster links, each with its shorter delay first.
+// Unlimited first, then the faster links, each with its shorter delay
+// first; paths shaped outside the process last.
 bool before(const Json::Value &a, const Json::Value &b)
 {
     const auto rank = [](const Json::Value &r) {
         const double rate = r["link_rate_kbit_s"].asDouble();
-        return std::make_pair(rate > 0 ? -rate : -1e12, r["link_delay_ms"].asDouble());
+        const double order = r["link_direct"].asBool() ? 1e12 : rate > 0 ? -rate : -1e12;
+        return std::make_pair(order, r["link_delay_ms"].asDouble());
     };
     return rank(a) < rank(b);
 }
@@ -83,7 +85,8 @@ QString LinkTable::table(const Json::Value &benchmarks)
                   number(r["latency_p95_ms"]), number(r["latency_p99_ms"]),
                   QString("%1 of %2").arg(r["clicks_unanswered"].asInt()).arg(r["clicks"].asInt()),
                   number(r["picture_age_p50_ms"]), number(r["picture_age_p99_ms"]),
-                  number(r["stream_kbit_s"]), number(r["frames_painted_per_s"]),
+                  r["link_direct"].asBool() ? "n/a" : number(r["stream_kbit_s"]),
+                  number(r["frames_painted_per_s"]),
                   r["frames_skipped_reported"].asBool() ? number(r["frames_skipped"]) : "n/a",
                   number(r["frames_dropped"]), verdict(r)});
     return text;
