@@ -122,17 +122,21 @@ QString ResultsFile::table(const Json::Value &root)
                 .arg(QString::fromStdString(root["machine"]["cpu_model"].asString()))
                 .arg(root["machine"]["cores"].asInt())
                 .arg(QString::fromStdString(root["date"].asString()));
-    text += QString("| %1 | %2 | %3 | %4 |\n")
-                .arg("figure", -40)
-                .arg("value", 10)
-                .arg("target", 7)
-                .arg("", 6);
-    text += QString("|%1|%2|%3|%4|\n")
-                .arg(QString(42, '-'), QString(12, '-'), QString(9, '-'), QString(8, '-'));
+    bool headed = false;
     for (const Row &row : kRows) {
         const Json::Value &b = root["benchmarks"][row.benchmark];
         if (!b.isMember(row.key))
             continue;
+        if (!headed) {
+            text += QString("| %1 | %2 | %3 | %4 |\n")
+                        .arg("figure", -40)
+                        .arg("value", 10)
+                        .arg("target", 7)
+                        .arg("", 6);
+            text += QString("|%1|%2|%3|%4|\n")
+                        .arg(QString(42, '-'), QString(12, '-'), QString(9, '-'), QString(8, '-'));
+            headed = true;
+        }
         const double value = b[row.key].asDouble();
         const QString target = QString::fromLatin1(row.target);
         text += QString("| %1 | %2 | %3 | %4 |\n")
