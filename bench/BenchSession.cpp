@@ -35,9 +35,14 @@ BenchSession::~BenchSession()
 
 void BenchSession::close()
 {
-    if (m_window)
+    const bool played = m_window != nullptr;
+    if (played)
         PlayExtras::instance().setObserver(0, nullptr, nullptr);
     m_window.reset(); // stops the stream and logs out while the simulator runs
+    // Through a slow link the stop arrives later: the simulator counts what
+    // it sent only when it sees it.
+    if (played && m_sim)
+        waitFor([this] { return simLog().contains("real play stopped"); }, 3000);
     m_sim.reset();
     m_link.reset();
 }
