@@ -37,6 +37,7 @@ H264Encoder::~H264Encoder()
 
 bool H264Encoder::open(int fps)
 {
+    m_fps = std::max(1, fps);
     // libx264 reports its settings on every open; keep only warnings and worse.
     static std::once_flag quiet;
     std::call_once(quiet, [] {
@@ -111,7 +112,7 @@ void H264Encoder::applyRate()
 {
     const int64_t rate = m_maxRate > 0 ? m_maxRate : kUnlimitedRate;
     m_ctx->rc_max_rate = rate;
-    m_ctx->rc_buffer_size = int(rate * kVbvMs / 1000);
+    m_ctx->rc_buffer_size = int(std::max(rate * kVbvMs / 1000, rate * 3 / (2 * m_fps)));
 }
 
 bool H264Encoder::hasIdr(const std::vector<uint8_t> &unit)

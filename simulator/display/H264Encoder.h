@@ -48,7 +48,8 @@ public:
         Adaptive
     };
     // The adaptive encoder's picture may take this long of the maximum
-    // rate: a little more than two pictures at 25 a second.
+    // rate: two pictures at 25 a second (at low frame rates a picture and a
+    // half, as x264 wants at least one).
     static constexpr int kVbvMs = 80;
     static constexpr uint8_t kAud[6] = {0x00, 0x00, 0x00, 0x01, 0x09, 0xf0};
 
@@ -81,6 +82,7 @@ private:
     int m_width;
     int m_height;
     const RateControl m_rateControl;
+    int m_fps = 25;
     int64_t m_maxRate = 0;
     int64_t m_lastPts = -1;
     int64_t m_lastKeyPts = -1;

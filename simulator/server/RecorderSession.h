@@ -135,6 +135,7 @@ private:
     };
     std::mutex m_mediaMutex;
     std::deque<Unit> m_media; // filled on the stream's thread, drained here
+    bool m_mediaLost = false; // units were thrown away since the last drain
     quint32 m_mediaSession = 0, m_mediaStream = 0;
     int m_mediaWake = -1; // eventfd, made with the first real play
     QSocketNotifier *m_mediaNotifier = nullptr;

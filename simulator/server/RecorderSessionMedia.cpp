@@ -86,10 +86,15 @@ void RecorderSession::queueMedia(const std::uint8_t *data, std::size_t size, boo
     {
         std::lock_guard<std::mutex> lock(m_mediaMutex);
         // The main thread is stuck: keep only the newest keyframe onwards.
-        if (key || m_media.size() >= kMaxQueuedUnits)
+        // Without one the units are lost, and so is what refers to them:
+        // the main thread drops up to the next keyframe.
+        if (key || m_media.size() >= kMaxQueuedUnits) {
+            m_mediaLost = !key;
             m_media.clear();
+        }
         wasEmpty = m_media.empty();
-        m_media.push_back(Unit{std::move(bytes), key});
+        if (!m_mediaLost)
+            m_media.push_back(Unit{std::move(bytes), key});
     }
     const std::uint64_t one = 1;
     if (wasEmpty && ::write(m_mediaWake, &one, sizeof one) < 0) {
@@ -104,10 +109,15 @@ void RecorderSession::drainMedia()
         // nothing was pending
     }
     std::deque<Unit> units;
+    bool lost;
     {
         std::lock_guard<std::mutex> lock(m_mediaMutex);
         units.swap(m_media);
+        lost = m_mediaLost;
+        m_mediaLost = false;
     }
+    if (lost && m_viewer)
+        dropMedia();
     for (const Unit &u : units)
         writeMedia(u.bytes, u.keyFrame);
 }

@@ -15,7 +15,9 @@ void SendPacer::update(const Reading &r)
     }
     if (m_fullSinceMs < 0)
         m_fullSinceMs = r.nowMs;
-    m_stalled = m_stalled || r.nowMs - m_fullSinceMs >= kStallMs;
+    const int patience = m_stalledBefore ? kStallMs / 4 : kStallMs;
+    m_stalled = m_stalled || r.nowMs - m_fullSinceMs >= patience;
+    m_stalledBefore = m_stalledBefore || m_stalled;
 }
 
 void SendPacer::measure(const Reading &r)

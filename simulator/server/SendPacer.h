@@ -17,7 +17,10 @@
 //   waits much more than 100 ms, nor do the replies behind it.
 // - stalled(): full for kStallMs on end. Such a viewer is not keeping up
 //   with even the slowest pictures (or does not read at all): it stops
-//   holding the others back and loses its media until it drains.
+//   holding the others back and loses its media until it drains. After a
+//   first stall it gets a quarter of that patience, so that a peer that
+//   stops and starts reading on purpose cannot freeze the others a second
+//   at a time.
 //
 // The path's rate is measured only while something waits: the bytes
 // acknowledged over a busy period, up to the last look that still saw bytes
@@ -89,4 +92,5 @@ private:
     bool m_pathLimited = false;                             // full at some look since the mark
     std::int64_t m_fullSinceMs = -1;
     bool m_stalled = false;
+    bool m_stalledBefore = false;
 };
