@@ -60,7 +60,7 @@ bool H264Encoder::open(int fps)
     // Fixed: refresh goes by time, not by count (see encode()): pictures
     // come on input as well as on the cadence, so a count would mean
     // anything. Adaptive: the sweep is counted in pictures, as x264 does.
-    m_ctx->gop_size = m_rateControl == RateControl::Fixed ? 1 << 30 : fps * kRefreshSeconds;
+    m_ctx->gop_size = m_rateControl == RateControl::Fixed ? 1 << 30 : fps * kSweepSeconds;
     m_ctx->max_b_frames = 0;
     m_ctx->thread_count = 2;
     m_ctx->colorspace = AVCOL_SPC_SMPTE170M;

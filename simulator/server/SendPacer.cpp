@@ -40,13 +40,12 @@ void SendPacer::measure(const Reading &r)
         return;
     }
     // Drained somewhere since the last look: only the time up to that look
-    // is known to have been busy.
+    // is known to have been busy. A drain seen within a few milliseconds
+    // may be a shaper's burst, which says nothing of the rate.
     if (m_lastBusyMs > m_markMs)
         closeSample();
-    else
-        sample((r.delivered - m_markDelivered) * 1000 /
-                   std::max<std::int64_t>(1, r.nowMs - m_markMs),
-               true);
+    else if ((r.nowMs - m_markMs) * 1000 >= kMinSampleUs)
+        sample((r.delivered - m_markDelivered) * 1000 / (r.nowMs - m_markMs), true);
     m_busy = false;
 }
 

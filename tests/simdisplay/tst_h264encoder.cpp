@@ -135,7 +135,7 @@ void TestH264Encoder::refusesAPictureOfTheWrongSize()
 // refresh sweep after the limit is lifted.
 void TestH264Encoder::adaptiveRateBoundsEveryPicture()
 {
-    const int fps = 25, sweep = fps * H264Encoder::kRefreshSeconds;
+    const int fps = 25, sweep = fps * H264Encoder::kSweepSeconds;
     SimScreen screen(QSize(1920, 1080));
     H264Encoder encoder(1920, 1080, fps, H264Encoder::RateControl::Adaptive);
     QVERIFY2(encoder.isOpen(), encoder.error().c_str());
