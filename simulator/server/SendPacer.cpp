@@ -8,6 +8,7 @@ void SendPacer::update(const Reading &r)
     m_minRttUs = r.minRttUs;
     m_pathLimited = m_pathLimited || full();
     measure(r);
+    probe(r);
     if (!full()) {
         m_fullSinceMs = -1;
         m_stalled = false;
@@ -40,12 +41,9 @@ void SendPacer::measure(const Reading &r)
         return;
     }
     // Drained somewhere since the last look: only the time up to that look
-    // is known to have been busy. A drain seen within a few milliseconds
-    // may be a shaper's burst, which says nothing of the rate.
+    // is known to have been busy.
     if (m_lastBusyMs > m_markMs)
         closeSample();
-    else if ((r.nowMs - m_markMs) * 1000 >= kMinSampleUs)
-        sample((r.delivered - m_markDelivered) * 1000 / (r.nowMs - m_markMs), true);
     m_busy = false;
 }
 
@@ -53,24 +51,51 @@ void SendPacer::closeSample()
 {
     const std::int64_t us = (m_lastBusyMs - m_markMs) * 1000 - m_rttLeftUs;
     const std::int64_t bytes = m_lastBusyDelivered - m_markDelivered;
-    if (us >= kMinSampleUs && bytes > 0)
-        sample(bytes * 1000000 / us, !m_pathLimited);
+    if (us >= kMinSampleUs && bytes > 0 && m_pathLimited)
+        sample(bytes * 1000000 / us);
     m_pathLimited = full();
     m_markMs = m_lastBusyMs;
     m_markDelivered = m_lastBusyDelivered;
     m_rttLeftUs = std::max<std::int64_t>(0, -us);
 }
 
-void SendPacer::sample(std::int64_t bytesPerSecond, bool lowerBound)
+void SendPacer::sample(std::int64_t bytesPerSecond)
 {
-    // Unmeasured means unlimited, which no lower bound can raise.
-    if (lowerBound && (m_estimate == 0 || bytesPerSecond <= m_estimate))
-        return;
+    // The path held bytes back again: a probe ends here. A path found
+    // faster than measured before makes the older samples stale.
+    if (m_boost > 1 && bytesPerSecond > m_median)
+        m_sampleCount = 0;
+    m_boost = 1;
     m_samples[std::size_t(m_sampleCount++ % kSamples)] = bytesPerSecond;
+    // The lower median: of two samples the smaller, since the first of a
+    // busy period includes what buffers further down took at once.
     const int n = std::min(m_sampleCount, kSamples);
     std::array<std::int64_t, kSamples> sorted = m_samples;
-    std::nth_element(sorted.begin(), sorted.begin() + n / 2, sorted.begin() + n);
-    m_estimate = sorted[std::size_t(n / 2)];
+    std::nth_element(sorted.begin(), sorted.begin() + (n - 1) / 2, sorted.begin() + n);
+    m_median = sorted[std::size_t((n - 1) / 2)];
+    m_estimate = m_median;
+}
+
+// A stream held to its limit for kProbeMs without ever filling the queue
+// may go faster: the estimate grows by kProbeStep a time. A path that
+// cannot take it fills the queue, and the next sample ends the probe.
+void SendPacer::probe(const Reading &r)
+{
+    if (full() || m_probeMs < 0) {
+        m_probeMs = r.nowMs;
+        m_probeDelivered = r.delivered;
+        return;
+    }
+    const std::int64_t ms = r.nowMs - m_probeMs;
+    if (ms < kProbeMs)
+        return;
+    const double used = double(r.delivered - m_probeDelivered) * 8 * 1000 / double(ms);
+    if (maxRate() > 0 && used >= kProbeUse * double(maxRate())) {
+        m_boost *= kProbeStep;
+        m_estimate = std::int64_t(double(m_median) * m_boost);
+    }
+    m_probeMs = r.nowMs;
+    m_probeDelivered = r.delivered;
 }
 
 std::int64_t SendPacer::maxRate() const

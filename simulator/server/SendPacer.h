@@ -22,19 +22,19 @@
 //   stops and starts reading on purpose cannot freeze the others a second
 //   at a time.
 //
-// The path's rate is measured only while something waits: the bytes
-// acknowledged over a busy period, up to the last look that still saw bytes
-// waiting, divided by its length less one round trip (the first bytes of a
-// period spend that in flight however fast the path is), every kSampleMs or
-// when the queue empties. Such a sample tells the path's rate only when the
-// path was what held the bytes back, i.e. when the queue was over its
-// budget at some look of the period; otherwise (a light stream, bytes that
-// only wait in flight on a long path) it tells that the path is at least
-// that fast, and counts only when it raises a known estimate. A path never
-// found limiting is not limited at all, so a stream that fits its path keeps
-// its quality. The estimate is the median of the latest kSamples: a reader
-// that stalls for a moment must not halve the rate. Pure arithmetic on the
-// readings, no clock or socket of its own, so tests can drive it.
+// The path's rate is measured only while the path holds bytes back: over a
+// busy period in which the queue was over its budget at some look, the
+// bytes acknowledged up to the last look that still saw bytes waiting,
+// divided by its length less one round trip (the first bytes of a period
+// spend that in flight however fast the path is), every kSampleMs or when
+// the queue empties. A queue that drains at once says nothing: a relay or a
+// modem further down may have taken the bytes into a buffer of its own that
+// the simulator cannot see. A path never found limiting is not limited at
+// all, so a stream that fits its path keeps its quality. The estimate is the
+// lower median of the latest kSamples: a reader that stalls for a moment
+// must not halve the rate. It climbs back by probing (see probe()). Pure
+// arithmetic on the readings, no clock or socket of its own, so tests can
+// drive it.
 
 #include <array>
 #include <cstdint>
@@ -46,6 +46,9 @@ public:
     static constexpr int kStallMs = 1000;
     static constexpr int kSampleMs = 200;
     static constexpr std::int64_t kMinSampleUs = 5000;
+    static constexpr int kProbeMs = 1000;
+    static constexpr double kProbeUse = 0.7; // of the limit, for the stream to be held by it
+    static constexpr double kProbeStep = 1.15;
     static constexpr int kSamples = 15;
     static constexpr std::int64_t kMinHoldBytes = 4 * 1024;
     // Before the first sample. Being full costs a fast path nothing (it
@@ -65,7 +68,9 @@ public:
     };
     void update(const Reading &r);
 
-    std::int64_t estimate() const { return m_estimate; } // bytes per second, 0 unknown
+    // Bytes per second, 0 unknown: as measured, and with a probe's steps.
+    std::int64_t measured() const { return m_median; }
+    std::int64_t estimate() const { return m_estimate; }
     std::int64_t maxRate() const;
     std::int64_t holdBytes() const;
     std::int64_t queued() const { return m_queued; }
@@ -78,11 +83,14 @@ public:
 private:
     void measure(const Reading &r);
     void closeSample();
-    void sample(std::int64_t bytesPerSecond, bool lowerBound);
+    void sample(std::int64_t bytesPerSecond);
+    void probe(const Reading &r);
 
     std::array<std::int64_t, kSamples> m_samples{};
-    int m_sampleCount = 0; // all time; the ring holds the latest kSamples
-    std::int64_t m_estimate = 0;
+    int m_sampleCount = 0;       // all time; the ring holds the latest kSamples
+    std::int64_t m_median = 0;   // of the samples
+    double m_boost = 1;          // a probe's steps so far
+    std::int64_t m_estimate = 0; // the two together
     std::int64_t m_queued = 0;
     std::int64_t m_minRttUs = 0;
     bool m_busy = false; // a busy period is being measured
@@ -90,6 +98,7 @@ private:
     std::int64_t m_lastBusyMs = 0, m_lastBusyDelivered = 0; // the last look that saw a queue
     std::int64_t m_rttLeftUs = 0;                           // still to take off the period's length
     bool m_pathLimited = false;                             // full at some look since the mark
+    std::int64_t m_probeMs = -1, m_probeDelivered = 0;      // since the queue was last full
     std::int64_t m_fullSinceMs = -1;
     bool m_stalled = false;
     bool m_stalledBefore = false;
