@@ -30,6 +30,7 @@ bool clickToPhoton(const BenchRunner::Settings &s, std::vector<Entry> &out, QStr
         options.resolution = resolution;
         options.frame = frame;
         options.clicks = s.clicks;
+        options.simArgs = s.simArgs;
         Json::Value figures;
         if (!ClickToPhoton::run(options, figures, error))
             return false;
@@ -56,12 +57,14 @@ bool clickToPhotonLink(const BenchRunner::Settings &s, std::vector<Entry> &out, 
         ClickToPhotonLink::Options options;
         options.clicks = s.linkClicks;
         options.deadlineMs = s.clickDeadlineMs;
+        options.simArgs = s.simArgs;
         options.direct = spec == "direct";
         if (!options.direct && !LinkShape::parse(spec.toStdString(), options.link)) {
             error = "not a link: " + spec;
             return false;
         }
         options.label = options.direct ? "direct" : QString::fromStdString(options.link.label());
+        options.tag = s.linkTag;
         if (!s.linkTag.isEmpty())
             options.label = s.linkTag + (options.direct ? QString() : " " + options.label);
         std::fprintf(stderr, "[bench] link %s ...\n", qPrintable(options.label));

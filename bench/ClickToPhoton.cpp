@@ -15,6 +15,7 @@ bool ClickToPhoton::run(const Options &options, Json::Value &out, QString &error
     BenchSession::Options sessionOptions;
     sessionOptions.resolution = options.resolution;
     sessionOptions.frame = options.frame;
+    sessionOptions.simOptions = options.simArgs;
     BenchSession session(sessionOptions);
     if (!session.open(error))
         return false;

@@ -13,6 +13,7 @@
 
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 class ClickToPhoton
 {
@@ -22,6 +23,7 @@ public:
         QSize resolution{1920, 1080};
         QSize frame{1280, 720};
         int clicks = 200;
+        QStringList simArgs;
     };
     // Fills out with the figures; false (and error) when the session failed.
     static bool run(const Options &options, Json::Value &out, QString &error);

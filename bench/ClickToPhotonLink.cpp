@@ -29,6 +29,7 @@ bool ClickToPhotonLink::run(const Options &options, Json::Value &out, QString &e
     sessionOptions.frame = options.frame;
     sessionOptions.throughLink = !options.direct;
     sessionOptions.link = options.link;
+    sessionOptions.simOptions = options.simArgs;
     BenchSession session(sessionOptions);
     if (!session.open(error))
         return false;
@@ -52,9 +53,11 @@ bool ClickToPhotonLink::run(const Options &options, Json::Value &out, QString &e
     const Samples &lat = run.latencyMs;
     out["link"] = options.label.toStdString();
     out["link_direct"] = options.direct;
+    out["link_tag"] = options.tag.toStdString();
     out["link_rate_kbit_s"] = options.direct ? 0 : options.link.rateBitsPerS / 1000;
     out["link_delay_ms"] = options.direct ? 0 : options.link.delayMs;
     out["link_queue_bytes"] = options.direct ? 0 : options.link.queueBytes;
+    out["sim_args"] = options.simArgs.join(' ').toStdString();
     out["resolution"] = QString("%1x%2")
                             .arg(options.resolution.width())
                             .arg(options.resolution.height())

@@ -15,6 +15,7 @@
 
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 class ClickToPhotonLink
 {
@@ -24,10 +25,12 @@ public:
         bool direct = false; // no relay: the path is shaped outside
         LinkShape link;
         QString label; // the link as the table names it
+        QString tag;   // what sets this run apart from others through the same link
         QSize resolution{1920, 1080};
         QSize frame{1280, 720};
         int clicks = 60;
         int deadlineMs = 3000; // a click not answered by then counts as never answered
+        QStringList simArgs;   // e.g. --fixed-rate
     };
     static bool run(const Options &options, Json::Value &out, QString &error);
 };

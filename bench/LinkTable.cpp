@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -36,14 +37,16 @@ QString verdict(const Json::Value &row)
     return missed.isEmpty() ? "met" : "MISSED " + missed.join(",");
 }
 
-// Unlimited first, then the faster links, each with its shorter delay
-// first; paths shaped outside the process last.
+// Untagged rows first, each tag's together; within them unlimited first,
+// then the faster links, each with its shorter delay first; paths shaped
+// outside the process last.
 bool before(const Json::Value &a, const Json::Value &b)
 {
     const auto rank = [](const Json::Value &r) {
         const double rate = r["link_rate_kbit_s"].asDouble();
         const double order = r["link_direct"].asBool() ? 1e12 : rate > 0 ? -rate : -1e12;
-        return std::make_pair(order, r["link_delay_ms"].asDouble());
+        return std::make_tuple(r["link_direct"].asBool(), r["link_tag"].asString(), order,
+                               r["link_delay_ms"].asDouble());
     };
     return rank(a) < rank(b);
 }

@@ -36,8 +36,12 @@ int main(int argc, char *argv[])
         "links", "links to click through: unlimited, RATE[/DELAY] (e.g. 1.5M/40) or direct", "LIST",
         "unlimited,4M,4M/40,1.5M,1.5M/40");
     const QCommandLineOption linkTag("link-tag", "names the links in the results", "TAG");
+    const QCommandLineOption simArg("sim-arg",
+                                    "passes ARG to the simulator of click-to-photon(-link) "
+                                    "(repeatable), e.g. --sim-arg=--fixed-rate",
+                                    "ARG");
     parser.addOptions({results, clicks, costSeconds, growthMinutes, decodeSeconds, linkClicks,
-                       clickDeadline, links, linkTag});
+                       clickDeadline, links, linkTag, simArg});
     parser.process(app);
     if (parser.positionalArguments().size() != 1)
         parser.showHelp(2);
@@ -60,6 +64,7 @@ int main(int argc, char *argv[])
     settings.clickDeadlineMs = parser.value(clickDeadline).toInt();
     settings.links = parser.value(links).split(',', Qt::SkipEmptyParts);
     settings.linkTag = parser.value(linkTag);
+    settings.simArgs = parser.values(simArg);
     settings.cacheDir = QFileInfo(parser.value(results)).absolutePath();
     return BenchRunner::run(name, settings, parser.value(results)) ? 0 : 1;
 }

@@ -42,6 +42,10 @@ LinkEmulator::~LinkEmulator()
 
 void LinkEmulator::setBuffers(int fd) const
 {
+    // Without a bottleneck there is no rate for the acknowledgements to
+    // follow: the relay then costs as little as loopback allows.
+    if (m_shape.rateBitsPerS <= 0)
+        return;
     // Before listen or connect, so that the window scale is chosen for them.
     const int size = m_shape.socketBufferBytes;
     ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
@@ -52,6 +56,11 @@ void LinkEmulator::setBuffers(int fd) const
     // grow to megabytes that no real path lets it have.
     const int segment = kSegmentBytes;
     ::setsockopt(fd, IPPROTO_TCP, TCP_MAXSEG, &segment, sizeof segment);
+    // The window too: what the relay's kernel acknowledges ahead of the
+    // bottleneck is at most two segments, so the sender's acknowledgements
+    // follow the path's rate closely.
+    const int clamp = 2 * kSegmentBytes;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_WINDOW_CLAMP, &clamp, sizeof clamp);
 }
 
 bool LinkEmulator::start(std::uint16_t targetPort, std::string &error,

@@ -12,14 +12,19 @@ struct LinkShape
     double rateBitsPerS = 0;
     // Added one way, in each direction, so the round trip gains twice this.
     int delayMs = 0;
-    // Bytes the bottleneck queue holds before the relay stops reading from
-    // the sender, which then sees TCP's back-pressure.
-    int queueBytes = 16 * 1024;
+    // Bytes the relay takes from the sender ahead of the bottleneck. The
+    // relay's socket acknowledges what it takes, where a real path
+    // acknowledges only what crossed the bottleneck, so this is kept to two
+    // segments: the sender's acknowledgements then come at the path's rate
+    // and the bytes waiting for the bottleneck wait in the sender's own
+    // socket, never dropped.
+    int queueBytes = 2 * 1448;
     // Depth of the token bucket; never less than one segment.
     int burstBytes = 3000;
-    // SO_SNDBUF and SO_RCVBUF of the relay's sockets (the kernel doubles
-    // it). Small, so that the relay's sockets do not hide a queue of their
-    // own in front of the bottleneck.
+    // SO_SNDBUF and SO_RCVBUF of the relay's sockets on a link with a rate
+    // (the kernel doubles it). Small, for the same reason as the queue;
+    // smaller ones make the sender's kernel grow its send buffer to
+    // megabytes, as it counts its window in ever smaller segments.
     int socketBufferBytes = 4096;
 
     // "unlimited", "RATE" or "RATE/DELAYms" with RATE like 1.5M or 4000k

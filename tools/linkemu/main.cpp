@@ -41,7 +41,7 @@ int main(int argc, char *argv[])
         if (name == "--to" && toNumber(argv[i + 1], 1, 65535, number)) {
             target = number;
         } else if (name == "--link" && LinkShape::parse(value, shape)) {
-        } else if (name == "--queue" && toNumber(argv[i + 1], 1500, 64 << 20, number)) {
+        } else if (name == "--queue" && toNumber(argv[i + 1], 1448, 64 << 20, number)) {
             shape.queueBytes = int(number);
         } else if (name == "--listen" && value.rfind(':') != std::string::npos &&
                    toNumber(value.c_str() + value.rfind(':') + 1, 0, 65535, listenPort)) {
