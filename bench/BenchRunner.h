@@ -20,7 +20,7 @@ public:
         // "direct" (no relay: shaped outside the process, named by linkTag).
         QStringList links{"unlimited", "4M", "4M/40", "1.5M", "1.5M/40"};
         QString linkTag;
-        QStringList simArgs; // for the simulator of click-to-photon-link
+        QStringList simArgs; // for the simulator of click-to-photon and click-to-photon-link
     };
     static QStringList names();
     static bool run(const QString &name, const Settings &settings, const QString &resultsPath);
