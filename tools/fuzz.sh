@@ -4,13 +4,15 @@
 # each for SECONDS, TV_FUZZ_JOBS (default 2) at a time. Corpora grow in
 # build-fuzz/corpus (seeded from tests/fuzz/corpus); findings land in
 # build-fuzz/artifacts; build-fuzz/fuzz-summary.txt gets the runs per target.
-# Exits non-zero when any target finds something.
+# Exits non-zero when any target finds something; for fuzz_remotectrl an
+# input that takes a second or more counts too (the parser runs on the
+# simulator's one network thread, so slowness there is a fault).
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 SECONDS_EACH="${1:-60}"
 shift || true
 TARGETS=("$@")
-[ ${#TARGETS[@]} -gt 0 ] || TARGETS=(fuzz_protocol fuzz_h264play fuzz_ipaddr fuzz_config)
+[ ${#TARGETS[@]} -gt 0 ] || TARGETS=(fuzz_protocol fuzz_h264play fuzz_ipaddr fuzz_config fuzz_remotectrl)
 DIR="${TV_FUZZ_DIR:-$ROOT/build-fuzz}"
 JOBS="${TV_FUZZ_JOBS:-2}"
 
@@ -35,12 +37,29 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
 export LSAN_OPTIONS="suppressions=$ROOT/tests/fuzz/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
+# What each target needs beyond the defaults: longest input, dictionary,
+# and for the remote-control parser slow inputs reported (as slow-unit-*).
+target_options() {
+    case "$1" in
+        fuzz_h264play) echo "-max_len=65536" ;;
+        fuzz_remotectrl) echo "-max_len=65536 -dict=$ROOT/tests/fuzz/dict/remotectrl.dict -report_slow_units=1" ;;
+    esac
+}
+
 run_one() {
-    local t="$1" corpus="$DIR/corpus/$1" art="$DIR/artifacts/$1/" log="$DIR/logs/$1.log"
+    local t="$1" corpus="$DIR/corpus/$1" art="$DIR/artifacts/$1/" log="$DIR/logs/$1.log" rc=0 slow
     mkdir -p "$corpus" "$art" "$DIR/logs"
+    touch "$DIR/logs/$t.start"
     cp -n "$ROOT/tests/fuzz/corpus/${t#fuzz_}/"* "$corpus/" 2>/dev/null || true
+    # shellcheck disable=SC2046 # the options are words
     (cd "$DIR" && "./$t" -max_total_time="$SECONDS_EACH" -timeout=60 -rss_limit_mb=4096 \
-        -print_final_stats=1 -artifact_prefix="$art" "$corpus" >"$log" 2>&1)
+        $(target_options "$t") -print_final_stats=1 -artifact_prefix="$art" "$corpus" >"$log" 2>&1) || rc=$?
+    slow=$(find "$art" -name 'slow-unit-*' -newer "$DIR/logs/$t.start" | wc -l)
+    if [ "$rc" -eq 0 ] && [ "$slow" -gt 0 ]; then
+        echo "slow units (a second or more each): $slow, in $art" >>"$log"
+        rc=3
+    fi
+    return "$rc"
 }
 
 say "running ${TARGETS[*]} for ${SECONDS_EACH}s each, $JOBS at a time"

@@ -38,6 +38,10 @@ typedef struct TvPlayStats
     int64_t framesPainted;
     int width, height;       // size of the newest decoded picture
     int64_t framesConverted; // converted to the surface's size and offered to it
+    // Input the decoder has finished with since the port was opened: once it
+    // and droppedBytes add up to all that was given, every picture those
+    // bytes completed has been counted in framesDecoded.
+    int64_t bytesDecoded;
 } TvPlayStats;
 
 // Replaces the observer of a port (null to remove). Kept until the port is

@@ -46,6 +46,7 @@ int PlayPort::open(int bufferSize)
     std::lock_guard<std::mutex> lock(m_stateMutex);
     m_buffer = std::make_unique<StreamBuffer>(std::size_t(bufferSize));
     m_decoder = std::move(decoder);
+    m_bytesDecoded = 0;
     m_thread = std::thread(&PlayPort::run, this);
     m_state = State::Open;
     return 1;
@@ -58,6 +59,7 @@ void PlayPort::run()
         if (chunk.discontinuity)
             m_decoder->restart();
         m_decoder->feed(chunk.bytes.data(), chunk.bytes.size(), chunk.inputNs);
+        m_bytesDecoded += std::int64_t(chunk.bytes.size());
     }
     // Joining this thread must leave nothing of the port running.
     m_decoder->finish();
@@ -155,6 +157,9 @@ int PlayPort::stats(TvPlayStats &out)
     std::lock_guard<std::mutex> lock(m_stateMutex);
     if (m_state == State::Free)
         return 0;
+    // Read before the frame counters: the pictures of every byte it counts
+    // are then counted too.
+    out.bytesDecoded = m_bytesDecoded;
     const StreamBuffer::Counters c = m_buffer->counters();
     out.bufferCapacity = c.capacity;
     out.bufferedBytes = c.buffered;

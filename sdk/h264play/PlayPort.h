@@ -15,6 +15,8 @@
 #include "FrameSlot.h"
 #include "H264PlayObserver.h"
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -58,6 +60,7 @@ private:
     std::unique_ptr<StreamBuffer> m_buffer;
     std::unique_ptr<H264Decoder> m_decoder;
     std::thread m_thread;
+    std::atomic<std::int64_t> m_bytesDecoded{0};
     FrameSlot m_slot;
     SurfaceLink *m_link = nullptr; // GUI thread
 };

@@ -1,7 +1,10 @@
 // libH264Play's input call (ordinal 18) fed arbitrary bytes, then a valid
-// stream. Whatever came before, the decoder must not crash, and once the
-// valid stream's keyframes have arrived it must be decoding that stream
-// again: a recorder that sends junk once must not leave the picture dead.
+// stream, with the port playing into a surface as the client's does, so
+// that pictures are converted and painted too. Whatever came before, the
+// decoder must not crash, and the valid stream that follows must give every
+// one of its own pictures, decoded at its size and converted for the
+// surface: a recorder that sends junk once must not leave the picture dead
+// or short of pictures.
 //
 // The library is loaded the way the client loads it, from the application
 // directory (the fuzz build's own, instrumented copy).
@@ -10,8 +13,9 @@
 #include "SdkDefs.h"
 #include "SdkLibrary.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFile>
+#include <QWidget>
 
 extern "C" {
 #include <libavutil/log.h>
@@ -27,23 +31,42 @@ namespace {
 
 constexpr int kPort = 0;
 constexpr int kWidth = 64, kHeight = 48; // of data/valid64x48.h264
+// The stream's last picture is complete only when something follows it.
+const std::uint8_t kDelimiter[] = {0, 0, 0, 1, 0x09, 0x10};
 
 struct Play
 {
     SdkLibrary library;
     tvsdk::FnPlayOpenStream open = nullptr;
+    tvsdk::FnPlayPlay play = nullptr;
     tvsdk::FnPlayInputData input = nullptr;
     tvsdk::FnPlayStop stop = nullptr;
     tvsdk::FnPlayCloseStream close = nullptr;
     tvsdk::FnPlayFreePort free = nullptr;
     TvPlayGetStatsFn stats = nullptr;
     QByteArray valid;
+    int pictures = 0; // in the valid stream
+    QWidget *frame = nullptr;
 };
 
-[[noreturn]] void fail(const char *what)
+[[noreturn]] void fail(const char *what, long long have = -1, long long want = -1)
 {
-    std::fprintf(stderr, "fuzz_h264play: %s\n", what);
+    std::fprintf(stderr, "fuzz_h264play: %s (%lld, expected %lld)\n", what, have, want);
     std::abort();
+}
+
+// Pictures in an Annex B stream: slices whose first macroblock is 0.
+int countPictures(const QByteArray &s)
+{
+    int n = 0;
+    for (int i = 0; i + 4 < s.size(); ++i) {
+        if (s[i] != 0 || s[i + 1] != 0 || s[i + 2] != 1)
+            continue;
+        const int type = s[i + 3] & 0x1f;
+        if ((type == 1 || type == 5) && (s[i + 4] & 0x80))
+            ++n;
+    }
+    return n;
 }
 
 Play &play()
@@ -59,6 +82,7 @@ Play &play()
             fail(error.c_str());
         p->open =
             reinterpret_cast<tvsdk::FnPlayOpenStream>(p->library.resolve(tvsdk::PlayOrdOpenStream));
+        p->play = reinterpret_cast<tvsdk::FnPlayPlay>(p->library.resolve(tvsdk::PlayOrdPlay));
         p->input =
             reinterpret_cast<tvsdk::FnPlayInputData>(p->library.resolve(tvsdk::PlayOrdInputData));
         p->stop = reinterpret_cast<tvsdk::FnPlayStop>(p->library.resolve(tvsdk::PlayOrdStop));
@@ -70,12 +94,20 @@ Play &play()
         p->stats = handle
                        ? reinterpret_cast<TvPlayGetStatsFn>(dlsym(handle, "tv_h264play_get_stats"))
                        : nullptr;
-        if (!p->open || !p->input || !p->stop || !p->close || !p->free || !p->stats)
+        if (!p->open || !p->play || !p->input || !p->stop || !p->close || !p->free || !p->stats)
             fail("missing entry points");
         QFile file(QStringLiteral(TV_FUZZ_DATA_DIR "/valid64x48.h264"));
         if (!file.open(QIODevice::ReadOnly))
             fail("no valid stream");
         p->valid = file.readAll();
+        p->pictures = countPictures(p->valid);
+        // The client's video frame: a native widget the surface goes into,
+        // twice the stream's size so that conversion scales.
+        p->frame = new QWidget;
+        p->frame->resize(2 * kWidth, 2 * kHeight);
+        p->frame->winId();
+        p->frame->show();
+        QCoreApplication::processEvents();
         return p;
     }();
     return *p;
@@ -91,18 +123,23 @@ void feed(Play &p, const std::uint8_t *data, std::size_t size, std::size_t block
     }
 }
 
-bool decodingValidStream(Play &p)
+// Waits until the decoder has finished with all `given` bytes (or dropped
+// them), painting meanwhile as the client's event loop would.
+TvPlayStats settle(Play &p, std::int64_t given)
 {
     using namespace std::chrono;
     const auto deadline = steady_clock::now() + seconds(10);
     TvPlayStats s{};
     while (steady_clock::now() < deadline) {
-        if (p.stats(kPort, &s) && s.bufferedBytes == 0 && s.width == kWidth &&
-            s.height == kHeight && s.framesDecoded > 0)
-            return true;
-        std::this_thread::sleep_for(milliseconds(1));
+        if (!p.stats(kPort, &s))
+            fail("port closed");
+        if (s.bytesDecoded + s.droppedBytes >= given)
+            return s;
+        QCoreApplication::processEvents();
+        std::this_thread::sleep_for(microseconds(200));
     }
-    return false;
+    fail("the decoder did not finish its input within 10 s", s.bytesDecoded + s.droppedBytes,
+         given);
 }
 
 } // namespace
@@ -113,16 +150,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     unsigned char header[tvsdk::kPlayHeaderLength] = {0};
     if (!p.open(kPort, header, tvsdk::kPlayHeaderLength, tvsdk::kPlayStreamBufferSize))
         fail("open failed");
+    if (!p.play(kPort, reinterpret_cast<void *>(p.frame->winId())))
+        fail("play failed");
     // The first byte picks the block size, so the fuzzer also explores how
     // the junk is cut.
     const std::size_t block = size ? 1 + data[0] * 16 : 1;
     feed(p, data, size, block);
+    const TvPlayStats afterJunk = settle(p, std::int64_t(size));
     const auto *valid = reinterpret_cast<const std::uint8_t *>(p.valid.constData());
     feed(p, valid, std::size_t(p.valid.size()), 1400);
-    if (!decodingValidStream(p))
-        fail("the valid stream was not decoded after the junk");
+    feed(p, kDelimiter, sizeof kDelimiter, sizeof kDelimiter);
+    const std::int64_t given = std::int64_t(size) + p.valid.size() + std::int64_t(sizeof kDelimiter);
+    const TvPlayStats s = settle(p, given);
+    if (s.droppedBytes != 0)
+        fail("input dropped", s.droppedBytes, 0);
+    // Pictures the junk left incomplete or held back may come out here too,
+    // so the valid stream's count is a floor.
+    if (s.framesDecoded - afterJunk.framesDecoded < p.pictures)
+        fail("pictures of the valid stream missing", s.framesDecoded - afterJunk.framesDecoded,
+             p.pictures);
+    if (s.width != kWidth || s.height != kHeight)
+        fail("the last picture is not the valid stream's", s.width * 100000LL + s.height,
+             kWidth * 100000LL + kHeight);
     p.stop(kPort);
+    TvPlayStats stopped{};
+    p.stats(kPort, &stopped);
+    // The conversion stage drops no picture; its last ones finish at stop.
+    if (stopped.framesConverted - afterJunk.framesConverted < p.pictures)
+        fail("pictures of the valid stream not converted",
+             stopped.framesConverted - afterJunk.framesConverted, p.pictures);
     p.close(kPort);
     p.free(kPort);
+    QCoreApplication::processEvents(); // the surface's deferred deletion
     return 0;
 }
