@@ -12,7 +12,8 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 SECONDS_EACH="${1:-60}"
 shift || true
 TARGETS=("$@")
-[ ${#TARGETS[@]} -gt 0 ] || TARGETS=(fuzz_protocol fuzz_h264play fuzz_ipaddr fuzz_config fuzz_remotectrl)
+[ ${#TARGETS[@]} -gt 0 ] || TARGETS=(fuzz_protocol fuzz_h264play fuzz_ipaddr fuzz_config fuzz_remotectrl
+    fuzz_simsession fuzz_netsdksession)
 DIR="${TV_FUZZ_DIR:-$ROOT/build-fuzz}"
 JOBS="${TV_FUZZ_JOBS:-2}"
 
@@ -39,10 +40,16 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
 # What each target needs beyond the defaults: longest input, dictionary,
 # and for the remote-control parser slow inputs reported (as slow-unit-*).
+# The simulator session logs every event on stderr, which is closed for it
+# (libFuzzer keeps its own reports); its leaks are checked when the run
+# ends, not after each input, since every session leaves Qt timers behind
+# for seconds and the check after each input would cost 40 ms.
 target_options() {
     case "$1" in
         fuzz_h264play) echo "-max_len=65536" ;;
         fuzz_remotectrl) echo "-max_len=65536 -dict=$ROOT/tests/fuzz/dict/remotectrl.dict -report_slow_units=1" ;;
+        fuzz_simsession) echo "-max_len=16384 -dict=$ROOT/tests/fuzz/dict/simsession.dict -close_fd_mask=2 -detect_leaks=0" ;;
+        fuzz_netsdksession) echo "-max_len=16384" ;;
     esac
 }
 

@@ -144,8 +144,8 @@ void RecorderServer::openViewerGate()
 {
     if (m_viewerGate.isActive())
         return;
-    const qint64 since = m_lastViewer.isValid() ? m_lastViewer.elapsed() : kViewerIntervalMs;
-    m_viewerGate.start(int(qMax<qint64>(0, kViewerIntervalMs - since)));
+    const qint64 since = m_lastViewer.isValid() ? m_lastViewer.elapsed() : m_viewerIntervalMs;
+    m_viewerGate.start(int(qMax<qint64>(0, m_viewerIntervalMs - since)));
 }
 
 void RecorderServer::cancelViewer(RecorderSession *session)

@@ -52,6 +52,9 @@ public:
     // and like joins at most every kViewerIntervalMs, since every viewer
     // gets it.
     void requestKeyFrame();
+    // For a harness that runs thousands of short sessions, each of which
+    // must see its viewer attached at once.
+    void setViewerInterval(int ms) { m_viewerIntervalMs = ms; }
 
 private:
     void acceptPending();
@@ -73,6 +76,7 @@ private:
     quint32 m_nextSessionId;
     QList<QPointer<RecorderSession>> m_waitingViewers;
     bool m_keyFrameWanted = false;
+    int m_viewerIntervalMs = kViewerIntervalMs;
     QElapsedTimer m_lastViewer;
     QTimer m_viewerGate;
 };

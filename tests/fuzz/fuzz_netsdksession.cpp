@@ -30,6 +30,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -134,6 +135,10 @@ public:
         // Closed with a reset, so that no connection lingers between runs.
         const linger hard{1, 0};
         ::setsockopt(m_fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+        // As a recorder does: an answer and the media after it go out at
+        // once, not after the SDK's delayed acknowledgement.
+        const int one = 1;
+        ::setsockopt(m_fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         tvwire::Frame none;
         answer(none); // the challenge, unasked
         tvwire::Frame request;

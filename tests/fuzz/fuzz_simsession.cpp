@@ -1,0 +1,427 @@
+// The recorder simulator's session against a hostile client: one
+// RecorderServer with its real display (small, so that pictures are cheap)
+// for the whole run, and per input one loopback connection whose client
+// side the harness writes. The first input byte says whether the harness
+// logs in first with a known account (the proof computed from the session's
+// own challenge), so that the fuzzer reaches the logged-in states: real
+// play with media flowing, remote-control commands applied to the display,
+// keep-alives, configuration, stop and logout.
+//
+// Checked besides memory safety and leaks: everything the simulator sends
+// is a well-formed frame of a type the recorder may send, carrying the
+// session's id (0 before a login is accepted), no more answers than
+// requests and nothing after the logout answer; the bytes it holds for the
+// client stay within its bound; and once the client has gone the session
+// is gone too, with its viewer, within two seconds.
+//
+// Input: a flags byte (bit 0: log in first; bit 1: as a cloud login), then
+// records [control][length: 2 bytes LE][payload]. Control bits 0-1: 0 the
+// payload as raw bytes, 1 a frame the harness builds ([type: 2 bytes LE]
+// [body]), 2 an "OPRemoteCtrl" command whose JSON text is the payload,
+// 3 a pause in which the harness reads what the simulator sends until a
+// media frame has come (while real play runs, at most 100 ms). Bit 2: the
+// frame carries session 0 instead of the session's id. Bit 3: the first
+// four bytes of the built frame's body become the stream id of the latest
+// real play (the simulator derives it from the session id, which differs
+// on every run).
+#include "LoginProof.h"
+#include "Messages.h"
+#include "ProtocolDecoder.h"
+#include "ProtocolEncoder.h"
+#include "RecorderServer.h"
+#include "RecorderSession.h"
+#include "WireFormat.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QTcpSocket>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const char kUser[] = "admin";
+const char kPassword[] = "fuzz-secret";
+int g_report = 2; // stderr as it was before libFuzzer closed it (-close_fd_mask=2)
+
+[[noreturn]] void fail(const char *what, long long value = 0)
+{
+    dprintf(g_report, "fuzz_simsession: %s (%lld)\n", what, value);
+    std::abort();
+}
+
+struct Sim
+{
+    RecorderServer *server = nullptr;
+    std::uint16_t port = 0;
+};
+
+Sim &sim()
+{
+    static Sim *s = [] {
+        g_report = ::dup(2);
+        std::signal(SIGPIPE, SIG_IGN);
+        static int argc = 1;
+        static char name[] = "fuzz";
+        static char *argv[] = {name, nullptr};
+        new QCoreApplication(argc, argv); // lives until the process ends
+        SimOptions o;
+        o.listenAddress = QHostAddress::LocalHost;
+        o.listenPort = 0;
+        o.users.insert(kUser, kPassword);
+        o.width = 160;
+        o.height = 120;
+        o.fps = 10;
+        auto *s = new Sim;
+        s->server = new RecorderServer(o);
+        s->server->setViewerInterval(0);
+        QString error;
+        if (!s->server->listen(error))
+            fail("cannot listen");
+        s->port = s->server->port();
+        return s;
+    }();
+    return *s;
+}
+
+void pump()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// The client's end of one connection and what it has received.
+class Client
+{
+public:
+    explicit Client(std::uint16_t port)
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        a.sin_port = htons(port);
+        if (m_fd < 0 || ::connect(m_fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0)
+            fail("cannot connect", errno);
+        // Closed with a reset, so that no connection lingers between runs.
+        const linger hard{1, 0};
+        ::setsockopt(m_fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+        const int one = 1;
+        ::setsockopt(m_fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        ::fcntl(m_fd, F_SETFL, O_NONBLOCK);
+    }
+    ~Client()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    void close()
+    {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+
+    // Writes all of it, letting the simulator read meanwhile.
+    void write(const std::vector<std::uint8_t> &bytes)
+    {
+        countRequests(bytes);
+        std::size_t at = 0;
+        const auto deadline = Clock::now() + std::chrono::seconds(5);
+        while (m_fd >= 0 && at < bytes.size()) {
+            const ssize_t n = ::send(m_fd, bytes.data() + at, bytes.size() - at, MSG_NOSIGNAL);
+            if (n > 0) {
+                at += std::size_t(n);
+                continue;
+            }
+            if (n < 0 && errno != EAGAIN)
+                return; // the simulator closed: the rest is not heard
+            if (Clock::now() > deadline)
+                fail("the simulator stopped reading a client that reads");
+            pump();
+            receive();
+        }
+    }
+
+    // Takes what has arrived; false once the simulator has closed.
+    bool receive()
+    {
+        std::uint8_t chunk[16384];
+        for (;;) {
+            const ssize_t n = ::recv(m_fd, chunk, sizeof chunk, 0);
+            if (n > 0) {
+                m_in.insert(m_in.end(), chunk, chunk + n);
+                continue;
+            }
+            if (n == 0 || (n < 0 && errno != EAGAIN))
+                m_closed = true;
+            break;
+        }
+        parse();
+        return !m_closed;
+    }
+
+    bool closed() const { return m_closed; }
+    std::uint32_t session() const { return m_session; }
+    const std::vector<std::uint8_t> &nonce() const { return m_nonce; }
+    int media() const { return m_media; }
+    bool playing() const { return m_playing; }
+    std::uint32_t stream() const { return m_stream; }
+
+private:
+    // Whole frames among all the client has written, whatever their type:
+    // no request can be answered twice.
+    void countRequests(const std::vector<std::uint8_t> &bytes)
+    {
+        if (m_outBroken)
+            return;
+        m_out.insert(m_out.end(), bytes.begin(), bytes.end());
+        for (;;) {
+            tvwire::Frame f;
+            std::size_t used = 0;
+            std::string error;
+            const auto r = tvwire::ProtocolDecoder::decode(m_out.data(), m_out.size(), f, used,
+                                                           error);
+            if (r != tvwire::ProtocolDecoder::Complete) {
+                m_outBroken = r == tvwire::ProtocolDecoder::Malformed;
+                return;
+            }
+            m_out.erase(m_out.begin(), m_out.begin() + long(used));
+            ++m_requests;
+        }
+    }
+
+    // Checks each frame the simulator sent as it completes.
+    void parse()
+    {
+        using namespace tvwire;
+        for (;;) {
+            Frame f;
+            std::size_t used = 0;
+            std::string error;
+            const auto r = ProtocolDecoder::decode(m_in.data() + m_at, m_in.size() - m_at, f,
+                                                   used, error);
+            if (r == ProtocolDecoder::Malformed)
+                fail("the simulator sent a malformed frame");
+            if (r == ProtocolDecoder::NeedMore)
+                break;
+            m_at += used;
+            if (m_loggedOut)
+                fail("the simulator sent a frame after its logout answer", f.type);
+            if (f.type == MsgChallenge) {
+                Challenge c;
+                if (!m_nonce.empty() || f.session || !decodeBody(f.body, c))
+                    fail("a second or malformed challenge");
+                m_nonce = c.nonce;
+                continue;
+            }
+            if (f.type == MsgMedia) {
+                Media m;
+                if (!m_session || f.session != m_session || !decodeBody(f.body, m))
+                    fail("media outside the session or malformed");
+                ++m_media;
+                continue;
+            }
+            if (++m_answers > m_requests)
+                fail("more answers than requests", m_answers);
+            if (f.type == MsgLoginReply) {
+                LoginReply reply;
+                if (m_session || !decodeBody(f.body, reply) || (reply.result == 0) != (f.session != 0))
+                    fail("a login answer that does not fit the session");
+                m_session = f.session;
+                continue;
+            }
+            if (!m_session || f.session != m_session)
+                fail("an answer outside the session", f.type);
+            switch (f.type) {
+            case MsgLogoutReply:
+                m_loggedOut = true;
+                break;
+            case MsgRealPlayReply: {
+                RealPlayReply reply;
+                if (!decodeBody(f.body, reply))
+                    fail("a malformed real-play answer");
+                m_playing = m_playing || reply.result == 0;
+                if (reply.result == 0)
+                    m_stream = reply.streamId;
+                break;
+            }
+            case MsgStopRealPlayReply: {
+                ResultReply reply;
+                if (!decodeBody(f.body, reply))
+                    fail("a malformed stop answer");
+                m_playing = m_playing && reply.result != 0;
+                break;
+            }
+            case MsgKeepAliveReply:
+            case MsgConfigReply:
+            case MsgJsonReply:
+                break;
+            default:
+                fail("a message type the recorder does not send", f.type);
+            }
+        }
+        if (m_at > 1024 * 1024) {
+            m_in.erase(m_in.begin(), m_in.begin() + long(m_at));
+            m_at = 0;
+        }
+    }
+
+    int m_fd = -1;
+    std::vector<std::uint8_t> m_in;
+    std::size_t m_at = 0;
+    bool m_closed = false;
+    bool m_loggedOut = false;
+    bool m_playing = false;
+    std::uint32_t m_stream = 0;
+    std::uint32_t m_session = 0;
+    std::vector<std::uint8_t> m_nonce;
+    int m_media = 0;
+    int m_requests = 0, m_answers = 0;
+    std::vector<std::uint8_t> m_out;
+    bool m_outBroken = false;
+};
+
+RecorderSession *onlySession(RecorderServer *server)
+{
+    const auto sessions = server->findChildren<RecorderSession *>();
+    if (sessions.size() > 1)
+        fail("sessions of earlier clients remain", sessions.size());
+    return sessions.isEmpty() ? nullptr : sessions.first();
+}
+
+// Lets the simulator run until it has read all the client sent (or closed),
+// reading its answers meanwhile.
+void settle(Client &client, QPointer<RecorderSession> &session)
+{
+    const auto deadline = Clock::now() + std::chrono::seconds(5);
+    while (session && Clock::now() < deadline) {
+        pump();
+        client.receive();
+        QTcpSocket *socket = session ? session->findChild<QTcpSocket *>() : nullptr;
+        if (!socket || socket->state() != QAbstractSocket::ConnectedState)
+            return;
+        constexpr qint64 bound = RecorderSession::kMaxQueuedMedia +
+                                 RecorderSession::kReplyAllowance + qint64(tvwire::kHeaderSize) +
+                                 qint64(tvwire::kMaxMediaBody);
+        if (socket->bytesToWrite() > bound)
+            fail("the simulator holds more for a client than its bound",
+                 socket->bytesToWrite());
+        int unread = 0;
+        ::ioctl(int(socket->socketDescriptor()), FIONREAD, &unread);
+        if (unread == 0 && socket->bytesAvailable() == 0) {
+            pump(); // the frames already read, handled a turn at a time
+            client.receive();
+            return;
+        }
+    }
+}
+
+void waitForMedia(Client &client, QPointer<RecorderSession> &session)
+{
+    const int before = client.media();
+    const auto deadline = Clock::now() + std::chrono::milliseconds(100);
+    while (session && client.playing() && client.media() == before && Clock::now() < deadline) {
+        pump();
+        client.receive();
+        ::poll(nullptr, 0, 1);
+    }
+}
+
+void logIn(Client &client, std::uint8_t flags, std::uint32_t &sequence)
+{
+    tvwire::LoginRequest request;
+    request.user = kUser;
+    request.proof = tvwire::LoginProof::compute(kPassword, client.nonce(), kUser);
+    request.kind = (flags & 2) ? 2 : 0;
+    client.write(tvwire::ProtocolEncoder::encode(tvwire::MsgLoginRequest, 0, ++sequence,
+                                                 tvwire::encodeBody(request)));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    Sim &s = sim();
+    const std::uint8_t flags = size ? data[0] : 1;
+    Client client(s.port);
+    QPointer<RecorderSession> session;
+    const auto deadline = Clock::now() + std::chrono::seconds(5);
+    while (client.nonce().empty() && !client.closed() && Clock::now() < deadline) {
+        pump();
+        client.receive();
+    }
+    if (client.nonce().empty())
+        fail("no challenge");
+    session = onlySession(s.server);
+    std::uint32_t sequence = 0;
+    if (flags & 1) {
+        logIn(client, flags, sequence);
+        settle(client, session);
+        if (!client.session())
+            fail("the known account was refused");
+    }
+    std::size_t at = 1;
+    while (at + 3 <= size && session && !client.closed()) {
+        const std::uint8_t control = data[at];
+        const std::size_t length =
+            std::min<std::size_t>(data[at + 1] | data[at + 2] << 8, size - at - 3);
+        const std::uint8_t *payload = data + at + 3;
+        at += 3 + length;
+        const std::uint32_t id = (control & 4) ? 0 : client.session();
+        switch (control & 3) {
+        case 0:
+            client.write({payload, payload + length});
+            break;
+        case 1:
+            if (length >= 2) {
+                const std::uint16_t type = std::uint16_t(payload[0] | payload[1] << 8);
+                std::vector<std::uint8_t> body(payload + 2, payload + length);
+                if ((control & 8) && body.size() >= 4) {
+                    const std::uint32_t stream = client.stream();
+                    std::memcpy(body.data(), &stream, 4); // little-endian host
+                }
+                client.write(tvwire::ProtocolEncoder::encode(type, id, ++sequence, body));
+            }
+            break;
+        case 2: {
+            tvwire::JsonCommand command;
+            command.name = "OPRemoteCtrl";
+            command.msgId = 4000;
+            command.channel = -1;
+            command.json.assign(payload, payload + length);
+            client.write(tvwire::ProtocolEncoder::encode(tvwire::MsgJsonCommand, id, ++sequence,
+                                                         tvwire::encodeBody(command)));
+            break;
+        }
+        default:
+            waitForMedia(client, session);
+            break;
+        }
+        settle(client, session);
+    }
+    client.close();
+    const auto gone = Clock::now() + std::chrono::seconds(2);
+    while (session && Clock::now() < gone)
+        pump();
+    if (session)
+        fail("the session outlived its client");
+    if (onlySession(s.server))
+        fail("a session remains after its client left");
+    return 0;
+}
