@@ -28,15 +28,21 @@ std::size_t nalEnd(const std::uint8_t *data, std::size_t begin, std::size_t next
 
 bool SequenceWatch::changes(const std::uint8_t *unit, std::size_t size)
 {
+    // The last set before the pictures is the one they use: a set with the
+    // same id replaces an earlier one, and a unit may carry a stale set
+    // ahead of the recorder's own.
     SpsShape shape;
     bool found = false;
-    for (std::size_t at = nextNal(unit, size, 0); at < size && !found;) {
+    for (std::size_t at = nextNal(unit, size, 0); at < size;) {
         const int type = unit[at] & 0x1f;
         if (type >= 1 && type <= kNalLastSlice)
             break; // parameter sets precede the pictures: no need to scan those
         const std::size_t next = nextNal(unit, size, at);
-        if (type == kNalSps)
-            found = shape.parse(unit + at, nalEnd(unit, at, next, size) - at);
+        SpsShape candidate;
+        if (type == kNalSps && candidate.parse(unit + at, nalEnd(unit, at, next, size) - at)) {
+            shape = candidate;
+            found = true;
+        }
         at = next;
     }
     if (!found || (m_seen && shape == m_last))
