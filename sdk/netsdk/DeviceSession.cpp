@@ -260,11 +260,15 @@ void DeviceSession::run()
     std::vector<std::uint8_t> chunk(64 * 1024);
     m_nextKeepAlive = Clock::now() + std::chrono::seconds(std::max(1, m_keepAliveSec.load()));
     std::string why;
-    // Frames that arrived with the login reply are already buffered.
+    // Frames that arrived with the login reply are already buffered; they
+    // end the session on the same grounds as any later ones.
     tvwire::Frame frame;
-    while (m_buffer.next(frame, why) == 1)
-        dispatch(frame, why);
-    while (pollOnce(chunk, why)) {
+    int r = 0;
+    bool alive = true;
+    while (alive && (r = m_buffer.next(frame, why)) == 1)
+        alive = dispatch(frame, why);
+    alive = alive && r >= 0;
+    while (alive && pollOnce(chunk, why)) {
     }
     if (!m_stopping)
         lost(why);

@@ -40,7 +40,8 @@ bool HostileRecorder::Peer::read(tvwire::Frame &frame, int timeoutMs)
     }
 }
 
-bool HostileRecorder::Peer::acceptLogin(std::int32_t channelsA, std::int32_t channelsB)
+bool HostileRecorder::Peer::acceptLogin(std::int32_t channelsA, std::int32_t channelsB,
+                                        const std::vector<std::uint8_t> &after)
 {
     tvwire::Frame frame;
     tvwire::Challenge challenge{std::vector<std::uint8_t>(tvwire::kNonceSize, 7)};
@@ -49,7 +50,16 @@ bool HostileRecorder::Peer::acceptLogin(std::int32_t channelsA, std::int32_t cha
     tvwire::LoginReply reply;
     reply.channelA = channelsA;
     reply.channelB = channelsB;
-    return send(tvwire::MsgLoginReply, tvwire::encodeBody(reply));
+    auto bytes = tvwire::ProtocolEncoder::encode(tvwire::MsgLoginReply, kSession, 0,
+                                                 tvwire::encodeBody(reply));
+    bytes.insert(bytes.end(), after.begin(), after.end());
+    if (m_socket.write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size())) < 0)
+        return false;
+    while (m_socket.bytesToWrite() > 0) {
+        if (!m_socket.waitForBytesWritten(5000))
+            return false;
+    }
+    return true;
 }
 
 void HostileRecorder::Peer::sendMedia(std::uint32_t streamId, std::uint8_t kind, std::size_t size)

@@ -28,8 +28,10 @@ public:
                   std::uint32_t sequence = 0);
         // The next frame from the client, false after timeoutMs or at its end.
         bool read(tvwire::Frame &frame, int timeoutMs = 5000);
-        // Challenge, login request, then a successful reply with these counts.
-        bool acceptLogin(std::int32_t channelsA, std::int32_t channelsB);
+        // Challenge, login request, then a successful reply with these counts,
+        // and `after` written in the same piece as the reply.
+        bool acceptLogin(std::int32_t channelsA, std::int32_t channelsB,
+                         const std::vector<std::uint8_t> &after = {});
         void sendMedia(std::uint32_t streamId, std::uint8_t kind, std::size_t size);
         static constexpr std::uint32_t kSession = 0x5e55;
 

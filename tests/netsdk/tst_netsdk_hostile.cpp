@@ -4,6 +4,7 @@
 #include "HostileRecorder.h"
 #include "Messages.h"
 #include "NetSdkLoader.h"
+#include "ProtocolEncoder.h"
 #include "WireFormat.h"
 
 #include <QElapsedTimer>
@@ -259,6 +260,33 @@ private slots:
         QCOMPARE(api.realPlay(h, info, 1), 0);
         QCOMPARE(api.getLastError(), -10008);
         QCOMPARE(api.stopRealPlay(first, nullptr), 1);
+        api.logout(h);
+    }
+
+    void endsOnBadFramesThatCameWithTheLoginReply_data()
+    {
+        QTest::addColumn<QByteArray>("after");
+        const auto other = tvwire::ProtocolEncoder::encode(
+            tvwire::MsgKeepAliveReply, HostileRecorder::Peer::kSession + 1, 0, {});
+        QTest::newRow("frame for another session")
+            << QByteArray(reinterpret_cast<const char *>(other.data()), int(other.size()));
+        QTest::newRow("malformed") << QByteArray(24, 'x');
+    }
+
+    // The recorder goes silent after them: only the bytes already read can
+    // end the session (before, they were skipped and it stayed up).
+    void endsOnBadFramesThatCameWithTheLoginReply()
+    {
+        QFETCH(QByteArray, after);
+        HostileRecorder recorder([&](HostileRecorder::Peer &peer) {
+            peer.acceptLogin(0, 1, {after.begin(), after.end()});
+            tvwire::Frame frame;
+            peer.read(frame, 3000);
+        });
+        g_disconnects = 0;
+        const int h = login(recorder.start());
+        QVERIFY(h > 0);
+        QTRY_COMPARE_WITH_TIMEOUT(g_disconnects.load(), 1, 2000);
         api.logout(h);
     }
 
