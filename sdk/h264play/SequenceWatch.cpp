@@ -2,7 +2,8 @@
 
 namespace {
 constexpr int kNalSps = 7;
-constexpr int kNalLastSlice = 5; // types 1-5 are slices
+constexpr int kNalSlice = 1;
+constexpr int kNalIdrSlice = 5;
 
 // Offset of the NAL header after the start code at or after `from`, or
 // `size` when there is none.
@@ -35,8 +36,13 @@ bool SequenceWatch::changes(const std::uint8_t *unit, std::size_t size)
     bool found = false;
     for (std::size_t at = nextNal(unit, size, 0); at < size;) {
         const int type = unit[at] & 0x1f;
-        if (type >= 1 && type <= kNalLastSlice)
-            break; // parameter sets precede the pictures: no need to scan those
+        // A unit holds one picture: the parser starts the next unit at any
+        // set after the picture's first slice (the one that begins at
+        // macroblock 0), so the sets before that slice are the picture's.
+        // Units that start no picture (data partitions, which the decoder
+        // ignores) do not end them.
+        if ((type == kNalSlice || type == kNalIdrSlice) && at + 1 < size && (unit[at + 1] & 0x80))
+            break;
         const std::size_t next = nextNal(unit, size, at);
         SpsShape candidate;
         if (type == kNalSps && candidate.parse(unit + at, nalEnd(unit, at, next, size) - at)) {

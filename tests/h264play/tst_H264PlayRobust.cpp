@@ -50,6 +50,7 @@ private slots:
     void survivesTheFrameGoingFirst();
     void refusesPicturesTooLarge_data();
     void refusesPicturesTooLarge();
+    void followsTheLastSetOfAUnit_data();
     void followsTheLastSetOfAUnit();
     void newSequenceOnlyWhenTheShapeChanges_data();
     void newSequenceOnlyWhenTheShapeChanges();
@@ -242,10 +243,19 @@ void TestH264PlayRobust::refusesPicturesTooLarge()
     m_sdk.finish();
 }
 
-// A stale set for pictures beyond the limit, then the stream's own set in
-// the same access unit: the pictures follow the later set and all play.
+void TestH264PlayRobust::followsTheLastSetOfAUnit_data()
+{
+    QTest::addColumn<QByteArray>("between");
+    QTest::newRow("sets only") << QByteArray();
+    QTest::newRow("a data partition") << QByteArray("\x00\x00\x01\x04\x90", 5);
+}
+
+// A stale set for pictures beyond the limit, maybe with a unit that starts
+// no picture, then the stream's own set in the same access unit: the
+// pictures follow the later set and all play.
 void TestH264PlayRobust::followsTheLastSetOfAUnit()
 {
+    QFETCH(QByteArray, between);
     const QByteArray large = TestStream::encode("color=c=gray:rate=25:size=8208x16", 1, 0);
     const QByteArray small = TestStream::encode("testsrc2=size=320x240:rate=25", 3, 0);
     const int sps = large.indexOf(QByteArray("\x00\x00\x01\x67", 4));
@@ -254,7 +264,7 @@ void TestH264PlayRobust::followsTheLastSetOfAUnit()
     TestFrame frame(QSize(320, 240));
     QVERIFY(frame.showAndWait());
     QVERIFY(m_sdk.start(&frame));
-    m_sdk.feed(large.mid(sps, end - sps) + small + TestStream::delimiter());
+    m_sdk.feed(large.mid(sps, end - sps) + between + small + TestStream::delimiter());
     QTRY_COMPARE(qint64(m_sdk.stats().framesDecoded), qint64(3)); // none before the fix
     QCOMPARE(m_sdk.stats().width, 320);
     m_sdk.finish();
