@@ -51,9 +51,13 @@ bool SequenceWatch::changes(const std::uint8_t *unit, std::size_t size)
         }
         at = next;
     }
-    if (!found || (m_seen && shape == m_last))
+    if (!found) {
+        m_unitsBefore = m_unitsBefore || !m_seen;
         return false;
-    const bool changed = m_seen;
+    }
+    if (m_seen && shape == m_last)
+        return false;
+    const bool changed = m_seen || m_unitsBefore;
     m_last = shape;
     m_seen = true;
     return changed;

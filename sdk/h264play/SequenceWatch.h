@@ -17,7 +17,9 @@ class SequenceWatch
 {
 public:
     // True when the unit carries sequence parameter sets that differ from
-    // the last ones seen; the first ones ever seen are not a change.
+    // the last ones seen. The first ones ever seen are a change only when
+    // units came before them: whatever those were, the decoder took them,
+    // and they may have left it holding pictures back (see H264Decoder).
     bool changes(const std::uint8_t *unit, std::size_t size);
     // True when the pictures of the current sequence would be larger than
     // the decoder takes: wider or taller than maxSide, or more than
@@ -27,4 +29,5 @@ public:
 private:
     SpsShape m_last;
     bool m_seen = false;
+    bool m_unitsBefore = false;
 };

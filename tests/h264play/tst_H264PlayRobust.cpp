@@ -52,6 +52,7 @@ private slots:
     void refusesPicturesTooLarge();
     void followsTheLastSetOfAUnit_data();
     void followsTheLastSetOfAUnit();
+    void firstSetAfterOtherUnitsStartsASequence();
     void newSequenceOnlyWhenTheShapeChanges_data();
     void newSequenceOnlyWhenTheShapeChanges();
 
@@ -268,6 +269,23 @@ void TestH264PlayRobust::followsTheLastSetOfAUnit()
     QTRY_COMPARE(qint64(m_sdk.stats().framesDecoded), qint64(3)); // none before the fix
     QCOMPARE(m_sdk.stats().width, 320);
     m_sdk.finish();
+}
+
+// Junk without a readable set can leave the decoder holding pictures back;
+// the stream's first set then starts afresh.
+void TestH264PlayRobust::firstSetAfterOtherUnitsStartsASequence()
+{
+    const QByteArray stream = TestStream::encode("testsrc2=size=320x240:rate=25", 1, 0);
+    const QByteArray slice("\x00\x00\x01\x01\x9a", 5);
+    auto changes = [](SequenceWatch &watch, const QByteArray &unit) {
+        return watch.changes(reinterpret_cast<const std::uint8_t *>(unit.constData()),
+                             std::size_t(unit.size()));
+    };
+    SequenceWatch fresh, afterJunk;
+    QVERIFY(!changes(fresh, stream));
+    QVERIFY(!changes(afterJunk, slice));
+    QVERIFY(changes(afterJunk, stream));
+    QVERIFY(!changes(afterJunk, stream));
 }
 
 void TestH264PlayRobust::newSequenceOnlyWhenTheShapeChanges_data()
