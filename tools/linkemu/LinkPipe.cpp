@@ -53,10 +53,13 @@ void LinkPipe::push(const char *data, std::size_t n)
 
 void LinkPipe::refill(std::int64_t nowNs)
 {
-    // An idle link saves up no more than the bucket's depth. A link with a
-    // queue was busy all along, and a wake-up the scheduler made late must
-    // not cost it capacity: it may catch up by a few segments.
-    const double cap = m_queue.empty() ? m_burst : m_burst + kCatchUpSegments * double(kSegment);
+    // An idle link saves up no more than the bucket's depth. A link that
+    // had a queue at the last refill was busy all along, and a wake-up the
+    // scheduler made late must not cost it capacity: it may catch up by a
+    // few segments. Whether the queue holds segments now says nothing: the
+    // relay sleeps while idle, so the segments that end a pause are already
+    // queued when the pause is paid for.
+    const double cap = m_busy ? m_burst + kCatchUpSegments * double(kSegment) : m_burst;
     if (m_shape.rateBitsPerS > 0 && nowNs > m_refilledNs)
         m_tokens =
             std::min(cap, m_tokens + double(nowNs - m_refilledNs) * m_shape.rateBitsPerS / 8e9);
@@ -66,6 +69,12 @@ void LinkPipe::refill(std::int64_t nowNs)
 void LinkPipe::release(std::int64_t nowNs)
 {
     refill(nowNs);
+    drain(nowNs);
+    m_busy = !m_queue.empty();
+}
+
+void LinkPipe::drain(std::int64_t nowNs)
+{
     while (!m_queue.empty()) {
         Segment &s = m_queue.front();
         const double size = double(s.bytes.size());

@@ -38,6 +38,7 @@ private:
         std::int64_t dueNs = 0;
     };
     void refill(std::int64_t nowNs);
+    void drain(std::int64_t nowNs);
 
     LinkShape m_shape;
     LinkCounters &m_counters;
@@ -47,4 +48,7 @@ private:
     std::size_t m_queued = 0, m_inFlight = 0;
     double m_tokens;
     std::int64_t m_refilledNs;
+    // The queue held segments when the bucket was last refilled, so the
+    // link has been busy since: only then may it catch up.
+    bool m_busy = false;
 };
