@@ -28,8 +28,15 @@ H264Encoder::H264Encoder(int width, int height, int fps, RateControl rate)
 
 H264Encoder::~H264Encoder()
 {
-    for (SwsContext *sws : m_sws)
+    close();
+}
+
+void H264Encoder::close()
+{
+    for (SwsContext *&sws : m_sws) {
         sws_freeContext(sws);
+        sws = nullptr;
+    }
     av_packet_free(&m_packet);
     av_frame_free(&m_frame);
     avcodec_free_context(&m_ctx);
@@ -57,10 +64,10 @@ bool H264Encoder::open(int fps)
     // so time stamps are in milliseconds rather than frame counts.
     m_ctx->time_base = AVRational{1, 1000};
     m_ctx->framerate = AVRational{fps, 1};
-    // Fixed: refresh goes by time, not by count (see encode()): pictures
-    // come on input as well as on the cadence, so a count would mean
-    // anything. Adaptive: the sweep is counted in pictures, as x264 does.
-    m_ctx->gop_size = m_rateControl == RateControl::Fixed ? 1 << 30 : fps * kSweepSeconds;
+    // Unlimited: refresh goes by time, not by count (see encode()):
+    // pictures come on input as well as on the cadence, so a count would
+    // mean anything. Limited: the sweep is counted in pictures, as x264 does.
+    m_ctx->gop_size = m_limited ? fps * kSweepSeconds : 1 << 30;
     m_ctx->max_b_frames = 0;
     m_ctx->thread_count = 2;
     m_ctx->colorspace = AVCOL_SPC_SMPTE170M;
@@ -70,7 +77,7 @@ bool H264Encoder::open(int fps)
     av_opt_set(m_ctx->priv_data, "crf", "23", 0);
     // A forced key frame is an IDR, so a viewer can start on it.
     av_opt_set(m_ctx->priv_data, "forced-idr", "1", 0);
-    if (m_rateControl == RateControl::Adaptive) {
+    if (m_limited) {
         av_opt_set(m_ctx->priv_data, "intra-refresh", "1", 0);
         applyRate();
     }
@@ -103,7 +110,15 @@ bool H264Encoder::open(int fps)
 
 void H264Encoder::setMaxRate(int64_t bitsPerSecond)
 {
-    m_maxRate = bitsPerSecond > 0 ? std::min(bitsPerSecond, kUnlimitedRate) : 0;
+    if (m_rateControl == RateControl::Adaptive)
+        m_maxRate = bitsPerSecond > 0 ? std::min(bitsPerSecond, kUnlimitedRate) : 0;
+}
+
+int64_t H264Encoder::vbvBits(int64_t bitsPerSecond, int fps)
+{
+    // x264 counts in kbit: a thousand bits more keeps the rounding from
+    // making the buffer smaller than a picture.
+    return (bitsPerSecond + fps - 1) / std::max(1, fps) + 1000;
 }
 
 // libavcodec hands a changed VBV to x264_encoder_reconfig before the next
@@ -112,7 +127,20 @@ void H264Encoder::applyRate()
 {
     const int64_t rate = m_maxRate > 0 ? m_maxRate : kUnlimitedRate;
     m_ctx->rc_max_rate = rate;
-    m_ctx->rc_buffer_size = int(std::max(rate * kVbvMs / 1000, rate * 3 / (2 * m_fps)));
+    m_ctx->rc_buffer_size = int(vbvBits(rate, m_fps));
+}
+
+// The first limit: x264 takes intra refresh and a VBV only when it opens.
+// The new stream starts with an IDR, already within the limit.
+bool H264Encoder::becomeLimited()
+{
+    close();
+    m_limited = true;
+    m_lastKeyPts = -1;
+    if (open(m_fps))
+        return true;
+    avcodec_free_context(&m_ctx);
+    return false;
 }
 
 bool H264Encoder::hasIdr(const std::vector<uint8_t> &unit)
@@ -154,15 +182,17 @@ bool H264Encoder::encode(const QImage &image, int64_t ptsMs, bool forceIdr,
     if (!m_ctx || image.width() != m_width || image.height() != m_height ||
         image.format() != QImage::Format_RGB32)
         return false;
+    if (m_maxRate > 0 && !m_limited && !becomeLimited())
+        return false;
     if (av_frame_make_writable(m_frame) < 0)
         return false;
     convert(image);
     m_lastPts = std::max(ptsMs, m_lastPts + 1);
     m_frame->pts = m_lastPts;
-    const bool refresh = m_lastKeyPts < 0 || (m_rateControl == RateControl::Fixed &&
-                                              m_lastPts - m_lastKeyPts >= kRefreshSeconds * 1000);
+    const bool refresh =
+        m_lastKeyPts < 0 || (!m_limited && m_lastPts - m_lastKeyPts >= kRefreshSeconds * 1000);
     m_frame->pict_type = forceIdr || refresh ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
-    if (m_rateControl == RateControl::Adaptive)
+    if (m_limited)
         applyRate();
     if (avcodec_send_frame(m_ctx, m_frame) < 0)
         return false;

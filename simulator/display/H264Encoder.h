@@ -10,15 +10,19 @@
 // it) when the last key frame is kRefreshSeconds old by the time stamps, so
 // that a decoder that lost data recovers within that time.
 //
-// Adaptive: the same quality while the path carries it, but every picture
-// fits a rate the caller sets (setMaxRate) through the VBV, so no single
-// picture holds a slow path for long. Refresh is periodic intra refresh (a
-// column of intra blocks wanders across the picture, one sweep every
-// kSweepSeconds of pictures at the nominal rate) instead of IDRs, which
-// would burst; an IDR only when the caller forces one. The sweep costs bits
-// in every picture (at 1920x1080 a 2 s sweep made the stream a tenth
-// larger than with IDRs, a 4 s one a fifth smaller); viewers that lose
-// data get an IDR on request, so the sweep is only the last resort.
+// Adaptive: the fixed stream's quality and refresh until the caller first
+// sets a rate (setMaxRate), so a path that carries everything gets exactly
+// the fixed stream. From then on every picture fits the rate through a VBV
+// of one picture, so that no single picture holds a slow path for longer
+// than its share of one picture interval. Refresh is then periodic intra
+// refresh (a column of intra blocks wanders across the picture, one sweep
+// every kSweepSeconds of pictures at the nominal rate) instead of IDRs,
+// which would burst; an IDR only when the caller forces one. x264 takes
+// intra refresh only when it opens, so the first limit reopens it, and its
+// first picture is an IDR within the limit. The sweep costs bits in every
+// picture (at 1920x1080 a 2 s sweep made the stream a tenth larger than
+// with IDRs, a 4 s one a fifth smaller); viewers that lose data get an IDR
+// on request, so the sweep is only the last resort.
 //
 // Either way the caller can force an IDR at any picture, for a viewer that
 // joins or a decoder that asks. `keyFrame` means an IDR in both: the start
@@ -51,10 +55,9 @@ public:
         Fixed,
         Adaptive
     };
-    // The adaptive encoder's picture may take this long of the maximum
-    // rate: two pictures at 25 a second (at low frame rates a picture and a
-    // half, as x264 wants at least one).
-    static constexpr int kVbvMs = 80;
+    // The VBV of a limited stream: one picture at the rate, and a little
+    // more, since x264 refuses less than one picture's worth.
+    static int64_t vbvBits(int64_t bitsPerSecond, int fps);
     static constexpr uint8_t kAud[6] = {0x00, 0x00, 0x00, 0x01, 0x09, 0xf0};
 
     // width and height must be even.
@@ -68,8 +71,11 @@ public:
     int width() const { return m_width; }
     int height() const { return m_height; }
     // Adaptive only: the most the stream may carry in bits per second from
-    // the next picture on; 0 (the start) takes the quality's own rate.
+    // the next picture on; 0 takes the quality's own rate.
     void setMaxRate(int64_t bitsPerSecond);
+    // Adaptive only: a rate has been set at some time, so the stream
+    // refreshes by intra refresh and keeps a VBV.
+    bool limited() const { return m_limited; }
 
     // image: Format_RGB32 at the encoder's size. ptsMs must grow. Fills out
     // with the access unit (ending with the delimiter); false when encoding
@@ -79,6 +85,8 @@ public:
 
 private:
     bool open(int fps);
+    void close();
+    bool becomeLimited();
     void applyRate();
     void convert(const QImage &image);
     static bool hasIdr(const std::vector<uint8_t> &unit);
@@ -88,6 +96,7 @@ private:
     const RateControl m_rateControl;
     int m_fps = 25;
     int64_t m_maxRate = 0;
+    bool m_limited = false;
     int64_t m_lastPts = -1;
     int64_t m_lastKeyPts = -1;
     AVCodecContext *m_ctx = nullptr;

@@ -81,6 +81,20 @@ void SendPacer::sample(std::int64_t bytesPerSecond)
 // cannot take it fills the queue, and the next sample ends the probe.
 void SendPacer::probe(const Reading &r)
 {
+    // Bytes waiting beyond a round trip's worth in flight, at the measured rate.
+    const std::int64_t waiting = r.queued - m_median * r.minRttUs / 1000000;
+    if (waiting <= kSegmentBytes)
+        m_busySinceMs = -1;
+    else if (m_busySinceMs < 0)
+        m_busySinceMs = r.nowMs;
+    // A probe that makes the pictures wait longer than their share of an
+    // interval asks more than the path gives: it ends before the queue is
+    // full, or every probe would let the pictures grow to the whole hold.
+    if (m_boost > 1 && m_busySinceMs >= 0 && r.nowMs - m_busySinceMs > kHoldMs / 2) {
+        m_boost = 1;
+        m_estimate = m_median;
+        m_probeMs = -1;
+    }
     if (full() || m_probeMs < 0) {
         m_probeMs = r.nowMs;
         m_probeDelivered = r.delivered;
@@ -110,7 +124,9 @@ std::int64_t SendPacer::holdBytes() const
 {
     if (m_estimate == 0)
         return kInitialHoldBytes;
-    // What is in flight waits in no queue: a round trip's worth is allowed on top.
+    // What is in flight waits in no queue: a round trip's worth is allowed
+    // on top. The measured rate, not a probe's: a probe that asks too much
+    // must find the queue full, which ends it.
     const std::int64_t us = kHoldMs * 1000 + m_minRttUs;
-    return std::max(kMinHoldBytes, m_estimate * us / 1000000);
+    return std::max(kMinHoldBytes, m_median * us / 1000000);
 }

@@ -10,11 +10,15 @@
 //
 // - maxRate(): the encoder's rate for this viewer, a share of the measured
 //   path rate so that the queue drains between pictures; 0 while the path
-//   is unmeasured or faster than the encoder ever needs (loopback).
+//   is unmeasured or faster than the encoder ever needs (loopback). The
+//   encoder's VBV holds one picture at that rate, so at 25 pictures a
+//   second no picture takes more than 20 ms of the path: a click's answer
+//   is on the wire for at most that, and the other half of each interval
+//   lets the queue drain and control replies pass.
 // - full(): more than holdBytes() wait, kHoldMs of the path plus one round
 //   trip: the display makes no picture until it drains. With the encoder's
-//   VBV bounding one picture to H264Encoder::kVbvMs of its rate, media never
-//   waits much more than 100 ms, nor do the replies behind it.
+//   VBV bounding one picture to half an interval of the path, media never
+//   waits much more than 60 ms, nor do the replies behind it.
 // - stalled(): full for kStallMs on end. Such a viewer is not keeping up
 //   with even the slowest pictures (or does not read at all): it stops
 //   holding the others back and loses its media until it drains. After a
@@ -51,14 +55,16 @@ public:
     static constexpr double kProbeStep = 1.15;
     static constexpr int kSamples = 15;
     static constexpr std::int64_t kMinHoldBytes = 4 * 1024;
+    static constexpr std::int64_t kSegmentBytes = 1448;
     // Before the first sample. Being full costs a fast path nothing (it
     // drains at once, and that measures it), so the first estimate comes
     // early on a slow one.
     static constexpr std::int64_t kInitialHoldBytes = 16 * 1024;
-    // Headroom for what the estimate cannot see: a relay's buffer makes the
-    // first sample of a busy period read high (a limit at 0.8 left a
-    // 1.5 Mbit/s link full at times).
-    static constexpr double kRateShare = 0.7;
+    // Half the path: one picture's VBV then takes half an interval of it
+    // (see maxRate()). It is also headroom for what the estimate cannot
+    // see: a relay's buffer makes the first sample of a busy period read
+    // high (a limit at 0.8 left a 1.5 Mbit/s link full at times).
+    static constexpr double kRateShare = 0.5;
     static constexpr std::int64_t kMinRate = 100 * 1000;     // bits per second
     static constexpr std::int64_t kUnlimitedRate = 20000000; // and above: no limit
 
@@ -102,6 +108,7 @@ private:
     std::int64_t m_rttLeftUs = 0;                           // still to take off the period's length
     bool m_pathLimited = false;                             // full at some look since the mark
     std::int64_t m_probeMs = -1, m_probeDelivered = 0;      // since the queue was last full
+    std::int64_t m_busySinceMs = -1;                        // the queue has held bytes since
     std::int64_t m_fullSinceMs = -1;
     bool m_stalled = false;
     bool m_stalledBefore = false;

@@ -129,10 +129,11 @@ void TestH264Encoder::refusesAPictureOfTheWrongSize()
     QVERIFY(!key);
 }
 
-// The adaptive encoder: IDRs only when forced, however long it runs; every
-// picture within the rate's VBV once a rate is set, the IDR included; and a
-// decoder that starts on the forced IDR sees the drawing, sharp again one
-// refresh sweep after the limit is lifted.
+// The adaptive encoder: the fixed stream's IDR cadence until a rate is
+// first set, then IDRs only when forced, however long it runs; every
+// picture within the rate's VBV once a rate is set, the IDR that starts the
+// limited stream included; and a decoder that starts on the forced IDR sees
+// the drawing, sharp again one refresh sweep after the limit is lifted.
 void TestH264Encoder::adaptiveRateBoundsEveryPicture()
 {
     const int fps = 25, sweep = fps * H264Encoder::kSweepSeconds;
@@ -143,7 +144,7 @@ void TestH264Encoder::adaptiveRateBoundsEveryPicture()
     QImage image, decoded;
     std::vector<uint8_t> unit;
     const int64_t rate = 1000000;
-    const size_t bound = size_t(rate * H264Encoder::kVbvMs / 1000 / 8);
+    const size_t bound = size_t(H264Encoder::vbvBits(rate, fps) / 8);
     size_t unlimitedIdr = 0;
     int pts = 0;
     const int forcedAt = sweep + 5, liftedAt = 2 * sweep;
@@ -159,11 +160,15 @@ void TestH264Encoder::adaptiveRateBoundsEveryPicture()
             encoder.setMaxRate(0);
         bool key = false;
         QVERIFY(encoder.encode(image, pts, i == forcedAt, unit, key));
-        QCOMPARE(key, i == 0 || i == forcedAt);
+        // Unlimited, IDRs come on the fixed stream's cadence; the first
+        // limit starts a new stream, and from then on only when forced.
+        const bool cadence = i < sweep && i % (fps * H264Encoder::kRefreshSeconds) == 0;
+        QCOMPARE(key, cadence || i == sweep || i == forcedAt);
+        QCOMPARE(encoder.limited(), i >= sweep);
         QCOMPARE(has(H264TestDecoder::nalTypes(unit), Idr), key);
         if (i == 0)
             unlimitedIdr = unit.size();
-        if (i > sweep && i < liftedAt)
+        if (i >= sweep && i < liftedAt)
             QVERIFY2(unit.size() <= bound * 3 / 2, qPrintable(QString::number(unit.size())));
         if (i == forcedAt)
             qInfo("IDR at 1920x1080: %zu bytes without a limit, %zu at %lld bit/s", unlimitedIdr,

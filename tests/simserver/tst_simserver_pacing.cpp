@@ -156,8 +156,8 @@ void TestSimServerPacing::slowReaderWaitsLittle()
 }
 
 // Nothing changes for a viewer that keeps up: pictures at the frame rate
-// (as far as a shared machine lets the encoder keep it), none skipped, only
-// the first an IDR.
+// (as far as a shared machine lets the encoder keep it), none skipped, IDRs
+// on the fixed stream's cadence.
 void TestSimServerPacing::fastReaderSkipsNothing()
 {
     Sim sim;
@@ -166,7 +166,8 @@ void TestSimServerPacing::fastReaderSkipsNothing()
     QVERIFY(play(fast, sim.process.port()));
     const Reading r = readMedia(fast, 3000);
     QVERIFY2(r.units >= 50, qPrintable(QString::number(r.units)));
-    QCOMPARE(r.keys, 1);
+    // 3 s of a stream with an IDR every 2 s
+    QVERIFY2(r.keys >= 1 && r.keys <= 2, qPrintable(QString::number(r.keys)));
     const QString figures = stopPlay(fast, sim);
     QVERIFY2(figures.contains(" 0 dropped") && figures.contains(" 0 pictures skipped"),
              qPrintable(figures));
