@@ -63,8 +63,8 @@ void RecorderSession::logFigures()
     const Figures now{m_mediaSent, m_mediaBytes, m_mediaDropped, m_server->display().skipped()};
     const double seconds = kFiguresMs / 1000.0;
     const auto kbits = [](double bytesPerSecond) { return qRound64(bytesPerSecond * 8 / 1000); };
-    const QString path = m_paceTimer && m_pacer.estimate()
-                             ? QString::number(kbits(double(m_pacer.estimate())))
+    const QString path = m_paceTimer && m_pacer.measured()
+                             ? QString::number(kbits(double(m_pacer.measured())))
                              : QString("-");
     const QString limit = m_paceRate ? QString::number(qRound64(m_paceRate / 1000.0)) : "-";
     log(QString("stream: %1 units %2 kbit/s, %3 skipped, %4 dropped; path %5 kbit/s, "

@@ -51,7 +51,7 @@ public:
     static constexpr int kSampleMs = 200;
     static constexpr std::int64_t kMinSampleUs = 5000;
     static constexpr int kProbeMs = 1000;
-    static constexpr double kProbeUse = 0.7; // of the limit, for the stream to be held by it
+    static constexpr double kProbeUse = 0.9; // of the limit, for the stream to be held by it
     static constexpr double kProbeStep = 1.15;
     static constexpr int kSamples = 15;
     static constexpr std::int64_t kMinHoldBytes = 4 * 1024;

@@ -94,6 +94,7 @@ private slots:
     void followsThePath_data();
     void followsThePath();
     void stallsOnlyAfterASecondFull();
+    void lightStreamKeepsPicturesShort();
 };
 
 void TestSendPacer::followsThePath_data()
@@ -172,6 +173,21 @@ void TestSendPacer::stallsOnlyAfterASecondFull()
     link.reading = false;
     link.run(pacer, SendPacer::kStallMs / 4 + 200);
     QVERIFY(pacer.stalled());
+}
+
+// Measured while heavy, then lighter than its limit: probes must not lift
+// the limit so far that one picture of a burst (a click's answer) could
+// take more than 30 ms of the path.
+void TestSendPacer::lightStreamKeepsPicturesShort()
+{
+    SendPacer pacer;
+    Link link(1500, 0, 20000);
+    link.run(pacer, 2000);
+    QVERIFY(pacer.maxRate() > 0);
+    link.frameBytes = 4000; // 800 kbit/s, about half the path
+    link.run(pacer, 20000);
+    const double pictureMs = double(pacer.maxRate()) / 25 / link.kbits;
+    QVERIFY2(pictureMs <= 30, qPrintable(QString::number(pictureMs)));
 }
 
 QTEST_GUILESS_MAIN(TestSendPacer)
