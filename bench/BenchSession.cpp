@@ -53,6 +53,12 @@ QString BenchSession::simLog() const
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.read(16 << 20)) : QString();
 }
 
+QString BenchSession::pictureTrace() const
+{
+    QFile file(m_temp.filePath("pictures.txt"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.read(64 << 20)) : QString();
+}
+
 bool BenchSession::bindOnce(QString &error)
 {
     static bool bound = false;
@@ -74,10 +80,12 @@ bool BenchSession::open(QString &error)
         return false;
     const QSize r = m_options.resolution;
     m_sim = std::make_unique<BenchSim>();
-    const QStringList simOptions =
+    QStringList simOptions =
         QStringList{"--resolution", QString("%1x%2").arg(r.width()).arg(r.height()), "--fps",
                     QString::number(m_options.fps)} +
         m_options.simOptions;
+    if (m_options.tracePictures)
+        simOptions << "--picture-trace" << m_temp.filePath("pictures.txt");
     if (!m_sim->start(simOptions, m_temp.filePath("sim.log"))) {
         error = "the simulator did not start";
         return false;

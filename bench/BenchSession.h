@@ -38,6 +38,8 @@ public:
         // The client reaches the simulator through this emulated path.
         bool throughLink = false;
         LinkShape link;
+        // The simulator traces what its display takes and makes (pictureTrace()).
+        bool tracePictures = false;
     };
     using FrameHandler = std::function<void(const TvPlayFrameTimes &)>;
 
@@ -51,6 +53,7 @@ public:
     // simulator's log stays readable until the session is destroyed.
     void close();
     QString simLog() const;
+    QString pictureTrace() const;
     const LinkEmulator *link() const { return m_link.get(); }
     CTelvane &window() { return *m_window; }
     CVideoFrame *video() const { return m_video; }

@@ -115,6 +115,7 @@ void ClickRun::onFrame(const TvPlayFrameTimes &times)
         m_latencyMs = double(times.paintedNs - m_pressNs) / 1e6;
         toLastByteMs.add(double(times.inputNs - m_pressNs) / 1e6);
         lastByteToPaintMs.add(double(times.paintedNs - times.inputNs) / 1e6);
+        reactions.push_back({m_pressNs, times.inputNs, times.paintedNs});
         m_waiting->quit();
     }
     if (alsoOnFrame)

@@ -31,6 +31,12 @@ public:
     // The reacting frame's time split at its last byte's arrival: the
     // command's trip and the recorder's work, then the client's own.
     Samples toLastByteMs, lastByteToPaintMs;
+    // Each answered click's moments, in order (steady clock ns).
+    struct Reaction
+    {
+        std::int64_t pressNs, lastByteNs, paintedNs;
+    };
+    std::vector<Reaction> reactions;
     int missed = 0;
     int rejectedPlaces = 0;
     int notPlaced = 0; // clicks for which no place without the pointer was found

@@ -2,6 +2,7 @@
 
 #include "BenchSession.h"
 #include "ClickRun.h"
+#include "ClickStages.h"
 #include "LinkEmulator.h"
 #include "PictureAge.h"
 #include "SimLogCounts.h"
@@ -30,6 +31,7 @@ bool ClickToPhotonLink::run(const Options &options, Json::Value &out, QString &e
     sessionOptions.throughLink = !options.direct;
     sessionOptions.link = options.link;
     sessionOptions.simOptions = options.simArgs;
+    sessionOptions.tracePictures = true;
     BenchSession session(sessionOptions);
     if (!session.open(error))
         return false;
@@ -49,6 +51,8 @@ bool ClickToPhotonLink::run(const Options &options, Json::Value &out, QString &e
     session.setFrameHandler(nullptr);
     session.close();
     const SimLogCounts sent = SimLogCounts::parse(session.simLog());
+    ClickStages stages;
+    stages.split(session.pictureTrace(), run.reactions);
 
     const Samples &lat = run.latencyMs;
     out["link"] = options.label.toStdString();
@@ -75,8 +79,11 @@ bool ClickToPhotonLink::run(const Options &options, Json::Value &out, QString &e
     // answers, and the answer comes behind the media queued before it.
     out["press_command_p50_ms"] = run.sendMs.median();
     out["press_command_p99_ms"] = run.sendMs.percentile(99);
-    out["press_to_last_byte_p50_ms"] = run.toLastByteMs.median();
-    out["last_byte_to_painted_p50_ms"] = run.lastByteToPaintMs.median();
+    for (int p : {50, 95, 99}) {
+        const std::string suffix = "_p" + std::to_string(p) + "_ms";
+        out["press_to_last_byte" + suffix] = run.toLastByteMs.percentile(p);
+        out["last_byte_to_painted" + suffix] = run.lastByteToPaintMs.percentile(p);
+    }
     out["picture_age_p50_ms"] = age.ageMs.median();
     out["picture_age_p99_ms"] = age.ageMs.percentile(99);
     out["picture_age_max_ms"] = age.ageMs.max();
@@ -87,5 +94,6 @@ bool ClickToPhotonLink::run(const Options &options, Json::Value &out, QString &e
     out["stream_kbit_s"] = options.direct ? 0 : kbits;
     out["frames_painted_per_s"] = fps;
     sent.write(out);
+    stages.write(out);
     return lat.count() > 0 || run.missed > 0;
 }

@@ -55,7 +55,55 @@ QString number(const Json::Value &v)
 {
     return QString::number(v.asDouble(), 'f', 0);
 }
+
+// A markdown row; negative widths align left.
+QString row(const QStringList &cells, const std::vector<int> &widths)
+{
+    QString out = "|";
+    for (int i = 0; i < cells.size(); ++i)
+        out += " " + QString("%1").arg(cells[i], widths[size_t(i)]) + " |";
+    return out + "\n";
+}
+
+QString head(const QStringList &names, const std::vector<int> &widths)
+{
+    QStringList rule;
+    for (const int w : widths)
+        rule << QString(std::abs(w), '-');
+    return row(names, widths) + row(rule, widths);
+}
+
+QString pair(const Json::Value &r, const std::string &stage)
+{
+    return number(r[stage + "_p50_ms"]) + " / " + number(r[stage + "_p99_ms"]);
+}
+
+QString kilobytes(const Json::Value &r)
+{
+    return QString("%1 / %2")
+        .arg(r["answer_picture_bytes_p50"].asDouble() / 1000, 0, 'f', 1)
+        .arg(r["answer_picture_bytes_p99"].asDouble() / 1000, 0, 'f', 1);
+}
 } // namespace
+
+// The second table: where the clicks' time went, stage by stage.
+QString LinkTable::stages(const std::vector<Json::Value> &rows)
+{
+    const std::vector<int> widths{-20, 9, 9, 9, 9, 11};
+    QString body;
+    for (const Json::Value &r : rows)
+        if (r.isMember("stage_command_p50_ms"))
+            body += row({QString::fromStdString(r["link"].asString()), pair(r, "stage_command"),
+                         pair(r, "stage_recorder"), pair(r, "stage_way_back"),
+                         pair(r, "stage_client"), kilobytes(r)},
+                        widths);
+    if (body.isEmpty())
+        return QString();
+    return "\nWhere a click's time goes, p50 / p99 (ms; command: press to the recorder taking "
+           "it; recorder: to the answer encoded; way back: to its last byte in the player; "
+           "client: to painted; the answer's size in KB):\n\n" +
+           head({"link", "command", "recorder", "way back", "client", "answer KB"}, widths) + body;
+}
 
 QString LinkTable::table(const Json::Value &benchmarks)
 {
@@ -68,29 +116,20 @@ QString LinkTable::table(const Json::Value &benchmarks)
     std::stable_sort(rows.begin(), rows.end(), before);
     QString text = "\nClick-to-photon through a link, 1920x1080 (ms; age = how far the painted "
                    "picture lags the recorder's clock):\n\n";
-    const QStringList head{"link",    "p50",    "p95", "p99",     "unanswered", "age p50",
-                           "age p99", "kbit/s", "fps", "skipped", "dropped",    "targets"};
-    const int widths[] = {-14, 6, 6, 6, 10, 7, 7, 6, 4, 7, 7, -20};
-    const auto line = [&](const QStringList &cells) {
-        QString out = "|";
-        for (int i = 0; i < cells.size(); ++i)
-            out += " " + QString("%1").arg(cells[i], widths[i]) + " |";
-        return out + "\n";
-    };
-    text += line(head);
-    QStringList rule;
-    for (const int w : widths)
-        rule << QString(std::abs(w), '-');
-    text += line(rule);
+    const std::vector<int> widths{-14, 6, 6, 6, 10, 7, 7, 6, 4, 7, 7, -20};
+    text += head({"link", "p50", "p95", "p99", "unanswered", "age p50", "age p99", "kbit/s", "fps",
+                  "skipped", "dropped", "targets"},
+                 widths);
     for (const Json::Value &r : rows)
         text +=
-            line({QString::fromStdString(r["link"].asString()), number(r["latency_p50_ms"]),
-                  number(r["latency_p95_ms"]), number(r["latency_p99_ms"]),
-                  QString("%1 of %2").arg(r["clicks_unanswered"].asInt()).arg(r["clicks"].asInt()),
-                  number(r["picture_age_p50_ms"]), number(r["picture_age_p99_ms"]),
-                  r["link_direct"].asBool() ? "n/a" : number(r["stream_kbit_s"]),
-                  number(r["frames_painted_per_s"]),
-                  r["frames_skipped_reported"].asBool() ? number(r["frames_skipped"]) : "n/a",
-                  number(r["frames_dropped"]), verdict(r)});
-    return text;
+            row({QString::fromStdString(r["link"].asString()), number(r["latency_p50_ms"]),
+                 number(r["latency_p95_ms"]), number(r["latency_p99_ms"]),
+                 QString("%1 of %2").arg(r["clicks_unanswered"].asInt()).arg(r["clicks"].asInt()),
+                 number(r["picture_age_p50_ms"]), number(r["picture_age_p99_ms"]),
+                 r["link_direct"].asBool() ? "n/a" : number(r["stream_kbit_s"]),
+                 number(r["frames_painted_per_s"]),
+                 r["frames_skipped_reported"].asBool() ? number(r["frames_skipped"]) : "n/a",
+                 number(r["frames_dropped"]), verdict(r)},
+                widths);
+    return text + stages(rows);
 }

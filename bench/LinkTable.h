@@ -8,9 +8,14 @@
 
 #include <QString>
 
+#include <vector>
+
 class LinkTable
 {
 public:
     // Empty when the results hold no link rows.
     static QString table(const Json::Value &benchmarks);
+
+private:
+    static QString stages(const std::vector<Json::Value> &rows);
 };

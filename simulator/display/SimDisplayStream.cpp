@@ -19,10 +19,11 @@ double msSince(Clock::time_point t)
 }
 } // namespace
 
-SimDisplayStream::SimDisplayStream(int width, int height, int fps, RateControl rate)
+SimDisplayStream::SimDisplayStream(int width, int height, int fps, RateControl rate,
+                                   const std::string &tracePath)
     : m_fps(std::clamp(fps, 1, 120)), m_rateControl(rate),
       m_width(sanitized(width, height).width()), m_height(sanitized(width, height).height()),
-      m_utcOffset(QDateTime::currentDateTime().offsetFromUtc())
+      m_utcOffset(QDateTime::currentDateTime().offsetFromUtc()), m_tracePath(tracePath)
 {
     m_thread = std::thread([this] { run(); });
 }
@@ -171,6 +172,7 @@ bool SimDisplayStream::paced(int64_t &maxRate)
 void SimDisplayStream::run()
 {
     SimScreen screen(QSize(m_width, m_height));
+    PictureTrace trace(m_tracePath);
     std::unique_ptr<H264Encoder> encoder;
     QImage image;
     const auto period = std::chrono::microseconds(1000000 / m_fps);
@@ -196,6 +198,8 @@ void SimDisplayStream::run()
         }
         for (const RemoteCtrlEvent &e : work.events)
             screen.apply(e);
+        if (!work.events.empty())
+            trace.taken(work.events.size());
         const Clock::time_point now = Clock::now();
         const bool urgent =
             !work.events.empty() || work.forceIdr || work.size.isValid() || (work.released && held);
@@ -219,7 +223,7 @@ void SimDisplayStream::run()
         }
         held = false;
         produce(screen, image, encoder, idrDue, maxRate,
-                std::chrono::duration_cast<std::chrono::milliseconds>(now - start).count());
+                std::chrono::duration_cast<std::chrono::milliseconds>(now - start).count(), trace);
         idrDue = false;
         next = std::max(now + period, Clock::now());
     }
@@ -227,7 +231,7 @@ void SimDisplayStream::run()
 
 void SimDisplayStream::produce(SimScreen &screen, QImage &image,
                                std::unique_ptr<H264Encoder> &encoder, bool forceIdr,
-                               int64_t maxRate, int64_t ms)
+                               int64_t maxRate, int64_t ms, PictureTrace &trace)
 {
     const Clock::time_point t0 = Clock::now();
     screen.render(image, displayClock(), ms);
@@ -245,6 +249,7 @@ void SimDisplayStream::produce(SimScreen &screen, QImage &image,
     if (!encoder->encode(image, ms, forceIdr, unit, key))
         return;
     record(renderMs, msSince(t1));
+    trace.picture(unit.size(), key);
     deliver(unit, key);
 }
 

@@ -44,10 +44,12 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "H264Encoder.h"
+#include "PictureTrace.h"
 
 class SimScreen;
 
@@ -68,7 +70,10 @@ public:
 
     using RateControl = H264Encoder::RateControl;
 
-    SimDisplayStream(int width, int height, int fps, RateControl rate = RateControl::Fixed);
+    // tracePath: where the display traces what it takes and makes (see
+    // PictureTrace); empty for no trace.
+    SimDisplayStream(int width, int height, int fps, RateControl rate = RateControl::Fixed,
+                     const std::string &tracePath = std::string());
     ~SimDisplayStream(); // stops and joins its thread
     SimDisplayStream(const SimDisplayStream &) = delete;
     SimDisplayStream &operator=(const SimDisplayStream &) = delete;
@@ -126,7 +131,7 @@ private:
     // False while a viewer holds; else the rate the slowest one carries.
     bool paced(int64_t &maxRate);
     void produce(SimScreen &screen, QImage &image, std::unique_ptr<H264Encoder> &encoder,
-                 bool forceIdr, int64_t maxRate, int64_t ms);
+                 bool forceIdr, int64_t maxRate, int64_t ms, PictureTrace &trace);
     void deliver(const std::vector<uint8_t> &unit, bool keyFrame);
     void record(double renderMs, double encodeMs);
 
@@ -136,6 +141,7 @@ private:
     std::atomic<int> m_width;
     std::atomic<int> m_height;
     const int m_utcOffset; // seconds, taken when the stream is made
+    const std::string m_tracePath;
 
     std::mutex m_mutex; // guards m_work and m_stop
     std::condition_variable m_wake;

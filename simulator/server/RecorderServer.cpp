@@ -18,7 +18,8 @@ DisplayStream *makeDisplay(const SimOptions &o)
 #ifdef TV_HAVE_SIM_DISPLAY
     return new DisplayStream(o.width, o.height, o.fps,
                              o.fixedRate ? DisplayStream::RateControl::Fixed
-                                         : DisplayStream::RateControl::Adaptive);
+                                         : DisplayStream::RateControl::Adaptive,
+                             o.pictureTrace.toStdString());
 #else
     return new DisplayStream(o.width, o.height, o.fps);
 #endif

@@ -36,6 +36,10 @@ QList<QCommandLineOption> optionList()
          "N"},
         {"fixed-rate", "Stream at constant quality with an IDR every 2 s, whatever the viewers' "
                        "paths carry (default: the stream adapts to the slowest viewer)."},
+        {"picture-trace",
+         "Append a line to FILE for every batch of commands the display takes and every picture "
+         "it makes, with the monotonic clock (for benchmarks).",
+         "FILE"},
     };
 }
 
@@ -156,6 +160,7 @@ bool SimOptions::parse(const QStringList &arguments, QString &error, bool &exitN
         return error = "bad --hang-after", false;
     refuseRealPlay = p.isSet("refuse-realplay");
     fixedRate = p.isSet("fixed-rate");
+    pictureTrace = p.value("picture-trace");
     for (const QString &c : p.values("fail-config")) {
         if (c != "9" && c != "127")
             return error = "bad --fail-config " + c + " (9 or 127)", false;

@@ -34,6 +34,7 @@ struct SimOptions
     int loginTimeoutMs = 10000; // for a connection to log in (or a P2P query)
     int maxConnections = 32;
     bool fixedRate = false; // the stream as it was before it adapted to slow paths
+    QString pictureTrace;   // a file for the display's trace, for benchmarks
 
     // False with a message for a bad command line; `exitNow` is set for
     // --help (the text is in `error` then).
