@@ -51,7 +51,11 @@ void SendPacer::closeSample()
 {
     const std::int64_t us = (m_lastBusyMs - m_markMs) * 1000 - m_rttLeftUs;
     const std::int64_t bytes = m_lastBusyDelivered - m_markDelivered;
-    if (us >= kMinSampleUs && bytes > 0 && m_pathLimited)
+    // The first measurement needs a whole sample's time: a viewer that is
+    // only starting (its first IDR against the initial window of a
+    // loopback connection) holds bytes back for a moment on any path.
+    const bool tooShortForFirst = m_sampleCount == 0 && m_lastBusyMs - m_markMs < kSampleMs;
+    if (us >= kMinSampleUs && bytes > 0 && m_pathLimited && !tooShortForFirst)
         sample(bytes * 1000000 / us);
     m_pathLimited = full();
     m_markMs = m_lastBusyMs;

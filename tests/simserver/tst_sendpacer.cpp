@@ -95,6 +95,7 @@ private slots:
     void followsThePath();
     void stallsOnlyAfterASecondFull();
     void lightStreamKeepsPicturesShort();
+    void slowStartIsNoPath();
 };
 
 void TestSendPacer::followsThePath_data()
@@ -188,6 +189,21 @@ void TestSendPacer::lightStreamKeepsPicturesShort()
     link.run(pacer, 20000);
     const double pictureMs = double(pacer.maxRate()) / 25 / link.kbits;
     QVERIFY2(pictureMs <= 30, qPrintable(QString::number(pictureMs)));
+}
+
+// A viewer that reads slowly for its first 150 ms (a decoder starting, a
+// receive window still small) and then everything at once is no slow path:
+// nothing is limited.
+void TestSendPacer::slowStartIsNoPath()
+{
+    SendPacer pacer;
+    Link link(3000, 0, 20000);
+    link.run(pacer, 150);
+    QVERIFY(pacer.full());
+    link.kbits = 8e6;
+    link.run(pacer, 3000);
+    QCOMPARE(pacer.maxRate(), std::int64_t(0));
+    QCOMPARE(link.skipped, 0);
 }
 
 QTEST_GUILESS_MAIN(TestSendPacer)
