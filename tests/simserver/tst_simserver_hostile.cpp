@@ -2,7 +2,7 @@
 // bounded in the bytes it sends and in time.
 #include "HostilePeer.h"
 #include "Messages.h"
-#include "SimProcess.h"
+#include "QuietSim.h"
 #include "WireFormat.h"
 
 #include <QFile>
@@ -15,30 +15,8 @@
 
 namespace {
 
-// The simulator with its log in a file: these tests block on sockets
-// without an event loop, and a log read through a pipe would then stall it.
-struct QuietSim
-{
-    bool start(const QStringList &extra = {})
-    {
-        static int n = 0;
-        path = dir.filePath(QString("sim%1.log").arg(++n));
-        process.setLogFile(path);
-        return process.start(QStringList{"--user", "admin:secret", "--resolution", "320x240"} +
-                             extra);
-    }
-    quint16 port() const { return process.port(); }
-    qint64 pid() const { return process.pid(); }
-    QByteArray log() const
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
-    QTemporaryDir dir;
-    QString path;
-    SimProcess process;
-};
+// A small display and one user: the peers here attack the protocol.
+const QStringList kQuiet{"--user", "admin:secret", "--resolution", "320x240"};
 
 // Resident memory of a process, and its peak, in KiB.
 qint64 memoryKb(qint64 pid, const char *field)
@@ -149,7 +127,7 @@ void TestSimServerHostile::oneLoginAttemptPerConnection()
 {
     QFETCH(QByteArray, user);
     QuietSim sim;
-    QVERIFY(sim.start());
+    QVERIFY(sim.start(kQuiet));
     HostilePeer peer;
     QVERIFY(peer.connectTo(sim.port()));
     QByteArray guesses;
@@ -196,7 +174,7 @@ void TestSimServerHostile::unauthenticatedConnectionsAreClosed()
     QFETCH(bool, atOnce);
     static QuietSim sim;
     if (!sim.port())
-        QVERIFY(sim.start(QStringList{"--login-timeout", "1"}));
+        QVERIFY(sim.start(kQuiet + QStringList{"--login-timeout", "1"}));
     HostilePeer peer;
     QVERIFY(peer.connectTo(sim.port()));
     QElapsedTimer clock;
@@ -213,7 +191,7 @@ void TestSimServerHostile::unauthenticatedConnectionsAreClosed()
 void TestSimServerHostile::connectionsBeyondTheCapAreTurnedAway()
 {
     QuietSim sim;
-    QVERIFY(sim.start(QStringList{"--max-connections", "4"}));
+    QVERIFY(sim.start(kQuiet + QStringList{"--max-connections", "4"}));
     HostilePeer held[4];
     for (HostilePeer &p : held)
         QVERIFY(p.connectTo(sim.port()));
@@ -235,7 +213,7 @@ void TestSimServerHostile::acceptsAgainAfterDescriptorShortage()
     QSKIP("the sanitizers need descriptors of their own; the plain build runs this");
 #endif
     QuietSim sim;
-    QVERIFY(sim.start(QStringList{"--max-connections", "1000"}));
+    QVERIFY(sim.start(kQuiet + QStringList{"--max-connections", "1000"}));
     const int open = int(QDir(QString("/proc/%1/fd").arg(sim.pid()))
                              .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
                              .size());
@@ -276,7 +254,7 @@ void TestSimServerHostile::burstsDoNotDelayOtherViewers()
 {
     QFETCH(int, kind);
     QuietSim sim;
-    QVERIFY(sim.start());
+    QVERIFY(sim.start(kQuiet));
     HostilePeer viewer, attacker;
     QVERIFY(viewer.connectTo(sim.port()) && attacker.connectTo(sim.port()));
     QCOMPARE(viewer.login("admin", "secret"), 0);
@@ -334,7 +312,7 @@ void TestSimServerHostile::nonReadingClientHasBoundedMemory()
     QSKIP("the sanitizers change what memory costs; the bound is for the plain build");
 #endif
     QuietSim sim;
-    QVERIFY(sim.start());
+    QVERIFY(sim.start(kQuiet));
     HostilePeer hog;
     QVERIFY(hog.connectTo(sim.port()));
     QCOMPARE(hog.login("admin", "secret"), 0);
@@ -373,7 +351,7 @@ void TestSimServerHostile::nonReadingClientHasBoundedMemory()
 void TestSimServerHostile::keyframesAreRateLimited()
 {
     QuietSim sim;
-    QVERIFY(sim.start());
+    QVERIFY(sim.start(kQuiet));
     HostilePeer viewer, toggler;
     QVERIFY(viewer.connectTo(sim.port()) && toggler.connectTo(sim.port()));
     QCOMPARE(viewer.login("admin", "secret"), 0);
@@ -410,7 +388,7 @@ void TestSimServerHostile::keyframesAreRateLimited()
 void TestSimServerHostile::p2pConnectionsAreCapped()
 {
     QuietSim sim;
-    QVERIFY(sim.start(QStringList{"--max-connections", "4"}));
+    QVERIFY(sim.start(kQuiet + QStringList{"--max-connections", "4"}));
     const quint16 port = sim.process.p2pPort();
     HostilePeer held[4];
     for (HostilePeer &p : held)
@@ -438,7 +416,7 @@ void TestSimServerHostile::p2pFloodLogsWithinBudget()
     QFETCH(bool, sameSerial);
     QFETCH(QByteArray, summary);
     QuietSim sim;
-    QVERIFY(sim.start());
+    QVERIFY(sim.start(kQuiet));
     const quint16 port = sim.process.p2pPort();
     QElapsedTimer clock;
     clock.start();

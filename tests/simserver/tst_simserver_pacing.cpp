@@ -3,10 +3,9 @@
 // receive buffer stands for the link.
 #include "HostilePeer.h"
 #include "Messages.h"
-#include "SimProcess.h"
+#include "QuietSim.h"
 #include "WireFormat.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -14,24 +13,10 @@
 
 namespace {
 
-// The log goes to a file: the peers block without an event loop.
-struct Sim
+bool startSim(QuietSim &sim, const QStringList &extra, const QString &resolution = "1280x720")
 {
-    bool start(const QStringList &extra, const QString &resolution = "1280x720")
-    {
-        path = dir.filePath("sim.log");
-        process.setLogFile(path);
-        return process.start(QStringList{"--resolution", resolution} + extra);
-    }
-    QByteArray log() const
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    QTemporaryDir dir;
-    QString path;
-    SimProcess process;
-};
+    return sim.start(QStringList{"--resolution", resolution} + extra);
+}
 
 bool play(HostilePeer &peer, quint16 port)
 {
@@ -76,7 +61,7 @@ Reading readMedia(HostilePeer &peer, int ms)
 }
 
 // Ends the real play and returns the figures of the line that ends it.
-QString stopPlay(HostilePeer &peer, Sim &sim)
+QString stopPlay(HostilePeer &peer, QuietSim &sim)
 {
     peer.send(HostilePeer::frame(tvwire::MsgStopRealPlay, peer.session(), peer.nextSequence(),
                                  tvwire::encodeBody(tvwire::StreamRef{0})));
@@ -118,11 +103,11 @@ void TestSimServerPacing::slowReaderWaitsLittle()
 {
     QFETCH(QStringList, options);
     QFETCH(bool, adapts);
-    Sim sim;
-    QVERIFY(sim.start(options));
+    QuietSim sim;
+    QVERIFY(startSim(sim, options));
     HostilePeer slow;
     slow.setReceiveBuffer(8 * 1024);
-    QVERIFY(play(slow, sim.process.port()));
+    QVERIFY(play(slow, sim.port()));
     slow.setReadRate(100 * 1000); // 800 kbit/s
     // The first IDR drains, then the path is known.
     readMedia(slow, 2000);
@@ -141,7 +126,7 @@ void TestSimServerPacing::slowReaderWaitsLittle()
     // the slow viewer reads on meanwhile: one that stops is dropped, not waited for
     std::thread reader([&] { readMedia(slow, 3000); });
     HostilePeer late;
-    const bool playing = play(late, sim.process.port());
+    const bool playing = play(late, sim.port());
     const Reading joined = readMedia(late, 2000);
     reader.join();
     QVERIFY(playing);
@@ -160,10 +145,10 @@ void TestSimServerPacing::slowReaderWaitsLittle()
 // on the fixed stream's cadence.
 void TestSimServerPacing::fastReaderSkipsNothing()
 {
-    Sim sim;
-    QVERIFY(sim.start({}, "640x360"));
+    QuietSim sim;
+    QVERIFY(startSim(sim, {}, "640x360"));
     HostilePeer fast;
-    QVERIFY(play(fast, sim.process.port()));
+    QVERIFY(play(fast, sim.port()));
     const Reading r = readMedia(fast, 3000);
     QVERIFY2(r.units >= 50, qPrintable(QString::number(r.units)));
     // 3 s of a stream with an IDR every 2 s
