@@ -9,10 +9,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
-bool HostileRecorder::Peer::send(std::uint16_t type, const std::vector<std::uint8_t> &body,
-                                 std::uint32_t sequence)
+bool HostileRecorder::Peer::writeAll(const std::vector<std::uint8_t> &bytes)
 {
-    const auto bytes = tvwire::ProtocolEncoder::encode(type, kSession, sequence, body);
     if (m_socket.write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size())) < 0)
         return false;
     while (m_socket.bytesToWrite() > 0) {
@@ -20,6 +18,13 @@ bool HostileRecorder::Peer::send(std::uint16_t type, const std::vector<std::uint
             return false;
     }
     return true;
+}
+
+bool HostileRecorder::Peer::send(std::uint16_t type, const std::vector<std::uint8_t> &body,
+                                 std::uint32_t sequence)
+{
+    const auto bytes = tvwire::ProtocolEncoder::encode(type, kSession, sequence, body);
+    return writeAll(bytes);
 }
 
 bool HostileRecorder::Peer::read(tvwire::Frame &frame, int timeoutMs)
@@ -53,13 +58,7 @@ bool HostileRecorder::Peer::acceptLogin(std::int32_t channelsA, std::int32_t cha
     auto bytes = tvwire::ProtocolEncoder::encode(tvwire::MsgLoginReply, kSession, 0,
                                                  tvwire::encodeBody(reply));
     bytes.insert(bytes.end(), after.begin(), after.end());
-    if (m_socket.write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size())) < 0)
-        return false;
-    while (m_socket.bytesToWrite() > 0) {
-        if (!m_socket.waitForBytesWritten(5000))
-            return false;
-    }
-    return true;
+    return writeAll(bytes);
 }
 
 void HostileRecorder::Peer::sendMedia(std::uint32_t streamId, std::uint8_t kind, std::size_t size)

@@ -36,6 +36,8 @@ public:
         static constexpr std::uint32_t kSession = 0x5e55;
 
     private:
+        // Writes the bytes and waits until the socket has sent them.
+        bool writeAll(const std::vector<std::uint8_t> &bytes);
         QTcpSocket &m_socket;
         QByteArray m_pending;
     };
