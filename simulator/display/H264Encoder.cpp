@@ -17,9 +17,11 @@ namespace {
 constexpr int64_t kUnlimitedRate = 50000000;
 } // namespace
 
-H264Encoder::H264Encoder(int width, int height, int fps, RateControl rate)
+H264Encoder::H264Encoder(int width, int height, int fps, RateControl rate, int64_t maxRate)
     : m_width(width), m_height(height), m_rateControl(rate)
 {
+    setMaxRate(maxRate);
+    m_limited = m_maxRate > 0;
     if (!open(fps)) {
         avcodec_free_context(&m_ctx);
         m_ctx = nullptr;

@@ -61,7 +61,10 @@ public:
     static constexpr uint8_t kAud[6] = {0x00, 0x00, 0x00, 0x01, 0x09, 0xf0};
 
     // width and height must be even.
-    H264Encoder(int width, int height, int fps, RateControl rate = RateControl::Fixed);
+    // maxRate: as setMaxRate(), from the first picture on; an adaptive
+    // encoder given one opens limited at once.
+    H264Encoder(int width, int height, int fps, RateControl rate = RateControl::Fixed,
+                int64_t maxRate = 0);
     ~H264Encoder();
     H264Encoder(const H264Encoder &) = delete;
     H264Encoder &operator=(const H264Encoder &) = delete;

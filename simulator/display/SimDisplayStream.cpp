@@ -238,7 +238,7 @@ void SimDisplayStream::produce(SimScreen &screen, QImage &image,
     const double renderMs = msSince(t0);
     if (!encoder) {
         encoder = std::make_unique<H264Encoder>(screen.size().width(), screen.size().height(),
-                                                m_fps, m_rateControl);
+                                                m_fps, m_rateControl, maxRate);
         if (!encoder->isOpen())
             std::fprintf(stderr, "sim display: %s\n", encoder->error().c_str());
     }

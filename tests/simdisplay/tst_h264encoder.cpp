@@ -179,6 +179,11 @@ void TestH264Encoder::adaptiveRateBoundsEveryPicture()
             QVERIFY(!decoded.isNull());
     }
     QVERIFY(unlimitedIdr > bound * 2);
+    // Made with a rate (a new size on a limited path): limited from its first IDR.
+    H264Encoder atOnce(1920, 1080, fps, H264Encoder::RateControl::Adaptive, rate);
+    bool key = false;
+    QVERIFY(atOnce.limited() && atOnce.encode(image, 0, false, unit, key) && key);
+    QVERIFY2(unit.size() <= bound * 3 / 2, qPrintable(QString::number(unit.size())));
     QVERIFY2(H264TestDecoder::meanDifference(image, decoded) < 4.0,
              qPrintable(QString::number(H264TestDecoder::meanDifference(image, decoded))));
 }
