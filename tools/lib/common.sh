@@ -1,0 +1,72 @@
+# Shell helpers shared by ./run and the scripts under tools/ and tests/.
+# Source it after setting TV_TAG (the bracketed name each message starts with).
+
+say() { printf '\033[1m[%s]\033[0m %s\n' "${TV_TAG:-run}" "$*"; }
+warn() { printf '\033[1;33m[%s]\033[0m %s\n' "${TV_TAG:-run}" "$*" >&2; }
+die() { printf '\033[1;31m[%s]\033[0m %s\n' "${TV_TAG:-run}" "$*" >&2; exit 1; }
+
+tv_installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
+# tv_sudo: prints the prefix needed to run apt as root, or fails.
+tv_sudo() {
+    [ "$(id -u)" -eq 0 ] && return 0
+    command -v sudo >/dev/null || return 1
+    echo sudo
+}
+
+TV_APT_TRIES="${TV_APT_TRIES:-3}"
+TV_APT_PAUSE="${TV_APT_PAUSE:-15}"
+
+# tv_apt_update: refreshes the package lists. A mirror in the middle of a
+# sync fails single indexes (often one architecture of one suite) while the
+# rest are fine, so a failed update is retried and then reported, never
+# fatal: whether the packages wanted can be had is for the install to find.
+tv_apt_update() {
+    local sudo log try
+    sudo="$(tv_sudo)" || die "need root or sudo to install packages"
+    log="$(mktemp -t tv-apt.XXXXXX)"
+    for try in $(seq 1 "$TV_APT_TRIES"); do
+        if $sudo apt-get update -qq >"$log" 2>&1; then
+            rm -f "$log"
+            return 0
+        fi
+        warn "apt-get update failed (try $try of $TV_APT_TRIES):"
+        grep -E '^(E|W):' "$log" | head -n 5 >&2
+        [ "$try" -lt "$TV_APT_TRIES" ] && sleep "$TV_APT_PAUSE"
+    done
+    rm -f "$log"
+    warn "going on with the package lists apt has; only the indexes named above are stale"
+}
+
+# tv_apt_install PACKAGE...: installs with retries, refreshing the lists
+# between tries; fails when the packages still cannot be had.
+tv_apt_install() {
+    local sudo log try
+    sudo="$(tv_sudo)" || die "need root or sudo to install: $*"
+    command -v apt-get >/dev/null || die "apt-get not found; install by hand: $*"
+    log="$(mktemp -t tv-apt.XXXXXX)"
+    for try in $(seq 1 "$TV_APT_TRIES"); do
+        if DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "$@" \
+            >"$log" 2>&1; then
+            rm -f "$log"
+            return 0
+        fi
+        warn "apt-get install $* failed (try $try of $TV_APT_TRIES):"
+        tail -n 5 "$log" >&2
+        [ "$try" -lt "$TV_APT_TRIES" ] || break
+        sleep "$TV_APT_PAUSE"
+        tv_apt_update
+    done
+    rm -f "$log"
+    return 1
+}
+
+# tv_ensure_packages PACKAGE...: installs those of them that are missing.
+tv_ensure_packages() {
+    local missing=() p
+    for p in "$@"; do tv_installed "$p" || missing+=("$p"); done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    say "installing missing Debian packages: ${missing[*]}"
+    tv_apt_update
+    tv_apt_install "${missing[@]}" || die "could not install: ${missing[*]}"
+}
