@@ -46,3 +46,25 @@ function(tv_add_translations_with_host_lrelease out)
     endforeach()
     set(${out} ${result} PARENT_SCOPE)
 endfunction()
+
+# A Qt Test executable that takes real input through an X server: it runs on
+# a private Xvfb display with the xcb platform, and drives itself with
+# xdotool (tests/support/XInput), so that focus, key and mouse handling pass
+# through the window system as they do for a user. SERVER_ARGS replaces the
+# default single 1600x1000 screen (two screens side by side, for example).
+function(tv_add_xtest name)
+    cmake_parse_arguments(T "" "TIMEOUT;SERVER_ARGS" "SOURCES;LIBS" ${ARGN})
+    if(NOT T_SERVER_ARGS)
+        set(T_SERVER_ARGS "-screen 0 1600x1000x24")
+    endif()
+    add_executable(${name} ${T_SOURCES})
+    target_compile_options(${name} PRIVATE ${TV_WARNINGS})
+    target_link_libraries(${name} PRIVATE telvane_core tv_testsupport Qt5::Test ${T_LIBS})
+    add_test(NAME ${name} COMMAND xvfb-run -a -s "${T_SERVER_ARGS}" ${TV_APP_DIR}/${name}
+        WORKING_DIRECTORY ${TV_APP_DIR})
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 120)
+    endif()
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT}
+        ENVIRONMENT "QT_QPA_PLATFORM=xcb;TV_APP_DIR=${TV_APP_DIR}")
+endfunction()
