@@ -126,14 +126,6 @@ QCheckBox {
     background: transparent;
 }
 
-/* The login grid gives the Auto Login column less than its text needs in
-   some languages ("Login automático"); the box's own minimum lets it run on
-   into the right margin, as the Cancel button below it does, instead of being
-   cut. The only size rule here: the program sets no width for this box. */
-QCheckBox#checkBoxAutoLogin {
-    min-width: 150px;
-}
-
 QCheckBox::indicator {
     width: 15px;
     height: 15px;
@@ -214,3 +206,4 @@ QPushButton#WhiteToolButton:pressed {
     border-color: #1c5fc4;
     color: #ffffff;
 }
+
