@@ -207,3 +207,10 @@ QPushButton#WhiteToolButton:pressed {
     color: #ffffff;
 }
 
+/* Last, so that it outranks the hover and focus looks above: a Login button
+   disabled while a login runs must not look ready. */
+QPushButton#WhiteToolButton:disabled {
+    background: #eceff4;
+    border-color: #c9d2de;
+    color: #9aa5b5;
+}

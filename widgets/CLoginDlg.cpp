@@ -64,6 +64,9 @@ CLoginDlg::CLoginDlg(QWidget *parent) : QDialog(parent)
         button->setObjectName(QStringLiteral("WhiteToolButton"));
         button->setFixedSize(kButtonWidth, kButtonHeight);
     }
+    // Return logs in: a focused Cancel lets it through to the dialog instead
+    // of closing it.
+    ui.btnCancel->setAutoDefault(false);
     ui.lineEditPassword->setAttribute(Qt::WA_InputMethodEnabled, false);
 
     m_pLanguageBox = new QComboBox(ui.TitleFrame);
@@ -157,6 +160,7 @@ bool CLoginDlg::runLogin(bool bInteractive)
     result.nDevWidth = m_nDevWidth;
     result.nDevHeight = m_nDevHeight;
     const bool bOk = login.run(readInput(), result);
+    setLoginBusy(false); // whichever way the login ended
     m_nLoginHandle = result.nLoginHandle;
     m_nChannel = result.nChannel;
     m_nDevWidth = result.nDevWidth;
@@ -182,16 +186,40 @@ QString CLoginDlg::parseErrorInfo(int nError)
 
 void CLoginDlg::setLoginBusy(bool bBusy)
 {
-    if (bBusy) {
-        ui.btnLogin->setEnabled(false);
-        // Lets the disabled button be drawn before the SDK call blocks. Input
-        // stays queued: a Cancel or a language change handled now would act
-        // on a dialog whose login then goes on.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (bBusy == m_bLoginBusy)
         return;
-    }
+    m_bLoginBusy = bBusy;
+    if (bBusy)
+        beginLoginBusy();
+    else
+        endLoginBusy();
+}
+
+void CLoginDlg::beginLoginBusy()
+{
+    // A disabled focus widget hands the focus on to the next one, Cancel,
+    // which would then light up and take the next Return.
+    m_pFocusBeforeLogin = focusWidget();
+    if (m_pFocusBeforeLogin == ui.btnLogin)
+        ui.btnLogin->clearFocus();
+    ui.btnLogin->setEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    // Lets the disabled button be drawn before the SDK call blocks. Input
+    // stays queued: a Cancel or a language change handled now would act
+    // on a dialog whose login then goes on.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void CLoginDlg::endLoginBusy()
+{
     discardQueuedInput();
     ui.btnLogin->setEnabled(true);
+    // So that the next Return, once the outcome is answered, logs in again.
+    QWidget *focus = m_pFocusBeforeLogin;
+    if (!focus || !focus->isEnabled() || !focus->isVisible())
+        focus = ui.btnLogin;
+    focus->setFocus(Qt::OtherFocusReason);
+    QApplication::restoreOverrideCursor();
 }
 
 void CLoginDlg::discardQueuedInput()

@@ -7,6 +7,7 @@
 #include "ui_CLoginDlg.h"
 
 #include <QDialog>
+#include <QPointer>
 
 class CTitleWidget;
 class QComboBox;
@@ -49,6 +50,8 @@ private:
     bool runLogin(bool bInteractive);
     void showPrompt(const QString &message);
     void setLoginBusy(bool bBusy);
+    void beginLoginBusy();
+    void endLoginBusy();
     void discardQueuedInput();
 
     int m_nEncrypt;
@@ -58,4 +61,6 @@ private:
     QComboBox *m_pLanguageBox;
     QString m_strLanguage;
     bool m_bDiscardingInput = false;
+    bool m_bLoginBusy = false;
+    QPointer<QWidget> m_pFocusBeforeLogin;
 };

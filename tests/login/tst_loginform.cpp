@@ -1,5 +1,5 @@
 // The login form as it ships, with the real skin and in each language: its
-// rows end on one right edge.
+// rows end on one right edge, and a disabled button looks disabled.
 #include "CLoginDlg.h"
 #include "StartupFiles.h"
 #include "TestConfigDir.h"
@@ -14,6 +14,16 @@ QRect boxOf(const QWidget *widget)
 {
     return QRect(widget->mapTo(widget->window(), QPoint()), widget->size());
 }
+
+// How far the most saturated pixel of the picture is from grey, 0..255.
+int mostColourful(const QImage &image)
+{
+    int nMost = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            nMost = qMax(nMost, image.pixelColor(x, y).hsvSaturation());
+    return nMost;
+}
 } // namespace
 
 class TestLoginForm : public QObject
@@ -23,6 +33,7 @@ private slots:
     void initTestCase();
     void rowsEndOnTheFieldsEdge_data();
     void rowsEndOnTheFieldsEdge();
+    void disabledButtonLooksDisabled();
 };
 
 void TestLoginForm::initTestCase()
@@ -82,6 +93,27 @@ void TestLoginForm::rowsEndOnTheFieldsEdge()
         QCOMPARE(button->size(), QSize(120, 30));
     QCOMPARE(dialog.size(), size);
     QCoreApplication::removeTranslator(&translator);
+}
+
+// A busy dialog must not look ready: the skin's own rule for the dialog's
+// buttons outranks the generic disabled one.
+void TestLoginForm::disabledButtonLooksDisabled()
+{
+    TestConfigDir config;
+    CLoginDlg dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QPushButton *login = nullptr;
+    for (QPushButton *button : dialog.findChildren<QPushButton *>("WhiteToolButton"))
+        if (button->text() == "Login")
+            login = button;
+    QVERIFY(login);
+    login->clearFocus();
+    const QImage enabled = login->grab().toImage();
+    login->setEnabled(false);
+    const QImage disabled = login->grab().toImage();
+    QVERIFY2(mostColourful(enabled) > 128, "the enabled button is coloured");
+    QVERIFY2(mostColourful(disabled) < 64, "the disabled button is grey");
 }
 
 QTEST_MAIN(TestLoginForm)
