@@ -61,7 +61,19 @@ void CMyIpPartLineEdit::keyPressEvent(QKeyEvent *event)
 void CMyIpPartLineEdit::focusInEvent(QFocusEvent *event)
 {
     selectAll();
+    // The press that gave the focus comes next and would place the caret,
+    // leaving a full octet that refuses every digit typed.
+    m_bSelectOnPress = event->reason() == Qt::MouseFocusReason;
     QLineEdit::focusInEvent(event);
+}
+
+void CMyIpPartLineEdit::mousePressEvent(QMouseEvent *event)
+{
+    QLineEdit::mousePressEvent(event);
+    if (m_bSelectOnPress) {
+        m_bSelectOnPress = false;
+        selectAll();
+    }
 }
 
 void CMyIpPartLineEdit::text_edited(const QString &text)

@@ -1,8 +1,10 @@
 #pragma once
 // One octet of CMyIpAddrEdit: a frameless line edit that keeps 0..255 and
 // hands the cursor to its neighbours (full stop, Backspace, Left and Right at
-// its edges, and automatically after a complete octet). The neighbours are
-// sibling parts owned by the editor; the part only points at them.
+// its edges, and automatically after a complete octet). Focus by keyboard or
+// by a click selects the whole octet, so that digits typed next replace it.
+// The neighbours are sibling parts owned by the editor; the part only points
+// at them.
 
 #include <QLineEdit>
 
@@ -21,6 +23,7 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
 
 private slots:
     void text_edited(const QString &text);
@@ -29,4 +32,5 @@ private:
     static void takeFocus(CMyIpPartLineEdit *edit);
 
     int nPartIndex;
+    bool m_bSelectOnPress = false;
 };

@@ -1,7 +1,9 @@
 // The login dialog under real keys and clicks on an X server, with the
 // program's own application object and its key filter: where the keyboard
-// focus goes around a failed login.
+// focus goes around a failed login, and typing into the address octets.
 #include "CGlobalApplication.h"
+#include "CMyIpAddrEdit.h"
+#include "CMyIpPartLineEdit.h"
 #include "FakeSdk.h"
 #include "LoginDlgDriver.h"
 #include "ModalAnswerer.h"
@@ -19,6 +21,8 @@ class TestLoginInput : public QObject
 private slots:
     void returnLogsInAgainAfterAFailure_data();
     void returnLogsInAgainAfterAFailure();
+    void clickIntoAFullOctet_data();
+    void clickIntoAFullOctet();
 
 private:
     static void showDialog(CLoginDlg &dialog);
@@ -69,6 +73,36 @@ void TestLoginInput::returnLogsInAgainAfterAFailure()
     QCOMPARE(sdk.callsOf(FakeSdkCall::Net, NetOrdLogin).size(), 2);
     QCOMPARE(rejected.count(), 0);
     QVERIFY(dialog.isVisible());
+}
+
+void TestLoginInput::clickIntoAFullOctet_data()
+{
+    QTest::addColumn<bool>("bFocused"); // the octet had the focus before the click
+    QTest::addColumn<QString>("octet"); // after typing 127
+    QTest::newRow("first click replaces") << false << "127";
+    QTest::newRow("a later click places the caret") << true << "192";
+}
+
+void TestLoginInput::clickIntoAFullOctet()
+{
+    QFETCH(bool, bFocused);
+    QFETCH(QString, octet);
+    TestConfigDir dir;
+    FakeSdk sdk;
+    CLoginDlg dialog;
+    showDialog(dialog);
+    const auto parts = dialog.findChildren<CMyIpPartLineEdit *>();
+    CMyIpPartLineEdit *part = parts.at(0);
+    LoginDlgDriver(dialog).ipEdit()->setText("192.168.1.10");
+    if (bFocused) {
+        QVERIFY(XInput::clickAt(part->mapToGlobal(QPoint(4, part->height() / 2))));
+        QTRY_VERIFY(part->hasFocus());
+    }
+    QVERIFY(XInput::click(part));
+    // The full stop hands on to the next octet once the digits are through.
+    QVERIFY(XInput::type("127."));
+    QTRY_VERIFY(parts.at(1)->hasFocus());
+    QCOMPARE(part->text(), octet);
 }
 
 int main(int argc, char **argv)
