@@ -257,6 +257,12 @@ void CTelvane::onDisconnectReported(int nLoginHandle)
     if (m_nLoginHandle < 1 || nLoginHandle != m_nLoginHandle || m_bLeaving)
         return;
     m_bLeaving = true;
+    // One notice at a time: a disconnect that comes while the user reads
+    // another one ends the session once that one is answered.
+    if (CMessageBox::openCount() > 0) {
+        CMessageBox::whenNoneOpen(this, [this] { onExit(); });
+        return;
+    }
     showNotice(tr("Device Disconnect"));
     onExit();
 }

@@ -1,5 +1,6 @@
 #include "CMessageBox.h"
 
+#include "WindowCentring.h"
 #include "WindowTranslucency.h"
 
 #include <QApplication>
@@ -8,13 +9,17 @@
 #include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
 #include <QTextDocument>
+#include <QTimer>
+#include <utility>
 
 namespace {
 constexpr int kMinimumBoxWidth = 250;
@@ -28,6 +33,36 @@ constexpr double kVeilOpacity = 0.5;
 QRect desktopRect()
 {
     return QApplication::desktop()->geometry();
+}
+
+// Boxes open now, and what waits for none to be open.
+int g_nOpen = 0;
+QList<QPair<QPointer<QObject>, std::function<void()>>> g_waitingForNone;
+
+void runWhenNoneOpen()
+{
+    const auto waiting = std::exchange(g_waitingForNone, {});
+    for (const auto &entry : waiting) {
+        if (entry.first)
+            QTimer::singleShot(0, entry.first.data(), entry.second);
+    }
+}
+
+bool isBoxWindow(const QWidget *widget)
+{
+    return qobject_cast<const CMessageBox *>(widget) ||
+           qobject_cast<const CMessageBox *>(widget->parentWidget());
+}
+
+QWidget *firstVisibleWindow()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        const Qt::WindowType type = widget->windowType();
+        if (widget->isVisible() && !widget->isMinimized() && !isBoxWindow(widget) &&
+            (type == Qt::Window || type == Qt::Dialog))
+            return widget;
+    }
+    return nullptr;
 }
 } // namespace
 
@@ -168,18 +203,61 @@ int CMessageBox::warning(QWidget *parent, const QString &strTitle, const QString
                        strButton2, bCenter);
 }
 
+int CMessageBox::openCount()
+{
+    return g_nOpen;
+}
+
+void CMessageBox::whenNoneOpen(QObject *context, std::function<void()> fn)
+{
+    g_waitingForNone.append({QPointer<QObject>(context), std::move(fn)});
+    if (g_nOpen == 0)
+        runWhenNoneOpen();
+}
+
+QWidget *CMessageBox::ownerFor(QWidget *parent)
+{
+    QWidget *owner = parent ? parent->window() : QApplication::activeWindow();
+    while (owner && isBoxWindow(owner)) {
+        QWidget *veil = qobject_cast<CMessageBox *>(owner) ? owner : owner->parentWidget();
+        owner = veil->parentWidget() ? veil->parentWidget()->window() : nullptr;
+    }
+    return owner ? owner : firstVisibleWindow();
+}
+
+QRect CMessageBox::screenFor(const QRect &owner, const QList<QRect> &screens, const QRect &primary)
+{
+    QRect best = primary;
+    qint64 nBestArea = 0;
+    for (const QRect &screen : screens) {
+        const QRect shared = screen.intersected(owner);
+        const qint64 nArea = qint64(shared.width()) * shared.height();
+        if (!shared.isEmpty() && nArea > nBestArea) {
+            best = screen;
+            nBestArea = nArea;
+        }
+    }
+    return best;
+}
+
 int CMessageBox::showMessage(QMessageBox::Icon icon, QWidget *parent, const QString &strTitle,
                              const QString &strText, const QString &strButton0,
                              const QString &strButton1, const QString &strButton2, bool bCenter)
 {
-    CMessageBox box(icon, strTitle, strText, QMessageBox::NoButton, parent, bCenter);
+    // Callers pass the active window, which is none once the login dialog
+    // has gone: the box still belongs to the window the user sees.
+    CMessageBox box(icon, strTitle, strText, QMessageBox::NoButton, ownerFor(parent), bCenter);
     box.addButton(strButton0.isEmpty() ? QDialogButtonBox::tr("OK") : strButton0,
                   QMessageBox::ActionRole);
     if (!strButton1.isEmpty())
         box.addButton(strButton1, QMessageBox::ActionRole);
     if (!strButton2.isEmpty())
         box.addButton(strButton2, QMessageBox::ActionRole);
-    return box.exec();
+    ++g_nOpen;
+    const int nResult = box.exec();
+    if (--g_nOpen == 0)
+        runWhenNoneOpen();
+    return nResult;
 }
 
 void CMessageBox::placeVeil(QWidget *parent, bool bCenter)
@@ -195,10 +273,18 @@ void CMessageBox::placeVeil(QWidget *parent, bool bCenter)
     move(centre.x() - width() / 2, centre.y() - height() / 2);
 }
 
-void CMessageBox::centreFrameOnDesktop()
+// On the screen of the window the box belongs to: centred on the whole
+// desktop it would straddle two monitors.
+void CMessageBox::centreFrame()
 {
-    const QRect desktop = desktopRect();
-    frame->move((desktop.width() - frame->width()) / 2, (desktop.height() - frame->height()) / 2);
+    QList<QRect> screens;
+    for (const QScreen *screen : QGuiApplication::screens())
+        screens << screen->geometry();
+    const QScreen *primary = QGuiApplication::primaryScreen();
+    const QWidget *owner = parentWidget();
+    const QRect area = screenFor(owner ? owner->window()->frameGeometry() : QRect(), screens,
+                                 primary ? primary->geometry() : desktopRect());
+    frame->move(WindowCentring::centredIn(area, frame->size()));
 }
 
 void CMessageBox::paintEvent(QPaintEvent *)
@@ -214,7 +300,7 @@ void CMessageBox::paintEvent(QPaintEvent *)
 void CMessageBox::resizeEvent(QResizeEvent *event)
 {
     QDialog::resizeEvent(event);
-    centreFrameOnDesktop();
+    centreFrame();
 }
 
 void CMessageBox::showEvent(QShowEvent *event)
@@ -222,17 +308,61 @@ void CMessageBox::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     prepareVeil();
     frame->show();
-    centreFrameOnDesktop();
+    centreFrame();
+    if (QAbstractButton *first = customButtonList.value(0))
+        first->setFocus();
+}
+
+// The veil is the modal window and is activated when it is shown or
+// clicked; the keys belong to the box, whose focused button Return answers.
+void CMessageBox::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && frame->isVisible())
+        frame->activateWindow();
+}
+
+void CMessageBox::keyPressEvent(QKeyEvent *event)
+{
+    if (!answerByKey(event->key()))
+        QDialog::keyPressEvent(event);
+}
+
+// The buttons live in a window of their own, not in the dialog, so they are
+// no dialog's default buttons and the toolkit gives Return to nobody.
+bool CMessageBox::answerByKey(int nKey)
+{
+    if (nKey != Qt::Key_Return && nKey != Qt::Key_Enter && nKey != Qt::Key_Space)
+        return false;
+    const QList<QAbstractButton *> buttons = buttonBox->buttons();
+    auto *focused = qobject_cast<QAbstractButton *>(frame->focusWidget());
+    QAbstractButton *button = buttons.contains(focused) ? focused : customButtonList.value(0);
+    if (!button)
+        button = buttons.value(0);
+    if (button)
+        button->click();
+    return button != nullptr;
 }
 
 // Runs before the veil and the box reach the screen, so that a grab sees only
 // what they are about to cover.
 void CMessageBox::prepareVeil()
 {
-    coveredPicture = WindowTranslucency::available() ? QPixmap() : grabCovered();
+    if (WindowTranslucency::available())
+        coveredPicture = QPixmap();
+    else
+        coveredPicture = parentWidget() ? grabOwner() : grabCovered();
     // The veil darkens the picture itself; a compositor that starts later
     // must not darken it twice.
     setWindowOpacity(coveredPicture.isNull() ? kVeilOpacity : 1.0);
+}
+
+// The owner renders itself: a window shown a moment ago has not reached the
+// screen yet, and a grab of the screen would show black where it stands.
+QPixmap CMessageBox::grabOwner() const
+{
+    QWidget *owner = parentWidget()->window();
+    return owner->grab(QRect(owner->mapFromGlobal(geometry().topLeft()), size()));
 }
 
 QPixmap CMessageBox::grabCovered() const
@@ -257,6 +387,9 @@ bool CMessageBox::eventFilter(QObject *watched, QEvent *event)
             maskFrame();
         else if (event->type() == QEvent::Close && isVisible())
             reject(); // else the veil stays and blocks the program
+        else if (event->type() == QEvent::KeyPress &&
+                 answerByKey(static_cast<QKeyEvent *>(event)->key()))
+            return true;
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -2,9 +2,10 @@
 // The program's frameless message box. The dialog itself is only a
 // half-transparent black veil laid over the window it belongs to; the message
 // stands in `frame`, a separate white top-level window that the dialog owns
-// and keeps centred on the desktop. Closing either window ends the box
-// without a button. Where the platform shows windows opaque whatever their
-// opacity, the veil paints a darkened picture of what it covers instead.
+// and keeps centred on the screen of that window. Closing either window ends
+// the box without a button; Return and Enter answer with the focused button.
+// Where the platform shows windows opaque whatever their opacity, the veil
+// paints a darkened picture of the window it covers instead.
 // GUI thread only: the static functions run a nested event loop and return
 // the index of the chosen button.
 
@@ -13,6 +14,9 @@
 #include <QList>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QRect>
+
+#include <functional>
 
 class QAbstractButton;
 class QFrame;
@@ -48,6 +52,18 @@ public:
                        const QString &strButton2 = QString(), int nDefaultButton = 0,
                        int nEscapeButton = -1, bool bCenter = false);
 
+    // Boxes open right now, nested ones included.
+    static int openCount();
+    // Runs fn once no box is open any more (at once, queued, when none is);
+    // dropped if context is destroyed first.
+    static void whenNoneOpen(QObject *context, std::function<void()> fn);
+    // The screen a box belongs on: the one holding most of its owner's
+    // window, else the primary one.
+    static QRect screenFor(const QRect &owner, const QList<QRect> &screens, const QRect &primary);
+    // The program window a box without a parent belongs to: the active one,
+    // else the first visible one; boxes themselves stand for their owners.
+    static QWidget *ownerFor(QWidget *parent);
+
     void init(const QString &strTitle, const QString &strText);
     void setText(const QString &strText);
     void setIcon(QMessageBox::Icon icon);
@@ -68,6 +84,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -75,9 +93,11 @@ private:
                            const QString &strText, const QString &strButton0,
                            const QString &strButton1, const QString &strButton2, bool bCenter);
     void placeVeil(QWidget *parent, bool bCenter);
-    void centreFrameOnDesktop();
+    void centreFrame();
     void prepareVeil();
+    QPixmap grabOwner() const;
     QPixmap grabCovered() const;
+    bool answerByKey(int nKey);
     void paintFrame();
     void maskFrame();
 

@@ -2,6 +2,7 @@
 // start-up, the live stream and its two failure paths, the end of a session,
 // and the remote-control commands a click or a drag produces.
 #include "AppConfig.h"
+#include "CMessageBox.h"
 #include "CTelvane.h"
 #include "CVideoFrame.h"
 #include "ConfigKeys.h"
@@ -14,6 +15,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <memory>
 
 using namespace tvsdk;
 
@@ -86,6 +88,7 @@ private slots:
     void shutdown_data();
     void shutdown();
     void disconnect();
+    void disconnectWhileANoticeIsOpen();
     void logoutAndClose();
     void refreshResolution();
     void roadOfOneClick();
@@ -262,6 +265,38 @@ void TestMainWindow::disconnect()
     QCOMPARE(RunLoop::untilExit(3000), 1111);
     QCOMPARE(answerer.texts(), QStringList({"Device Disconnect"}));
     QCOMPARE(AppConfig::readInt(ConfigKeys::kAutoLogin, -1), 0);
+}
+
+// A hanging recorder: the refresh fails, and while its notice is open the
+// connection is reported lost. No second notice over the first; the session
+// ends once the first is answered.
+void TestMainWindow::disconnectWhileANoticeIsOpen()
+{
+    Session s;
+    CTelvane w;
+    playInto(w);
+    s.sdk.setConfigResult(kCmdDisplayResolution, -10005);
+    std::unique_ptr<ModalAnswerer> answerer;
+    int nOpen = 0;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, [&] {
+        if (CMessageBox::openCount() == 0)
+            return;
+        watch.stop();
+        s.sdk.fireDisconnect(7);
+        // Runs after the window has taken the report.
+        QTimer::singleShot(0, [&] {
+            nOpen = CMessageBox::openCount();
+            answerer = std::make_unique<ModalAnswerer>();
+        });
+    });
+    watch.start(1);
+    QTimer::singleShot(
+        0, [&w] { QTest::mouseClick(titleButton(w, "Refresh resolution"), Qt::LeftButton); });
+    QCOMPARE(RunLoop::untilExit(3000), 1111);
+    QCOMPARE(nOpen, 1);
+    QVERIFY(answerer);
+    QCOMPARE(answerer->texts(), QStringList({"Refresh resolution Fail nRet = -10005"}));
 }
 
 void TestMainWindow::logoutAndClose()

@@ -19,6 +19,8 @@ private slots:
     void veilCoversParentAndBoxIsCentredOnDesktop();
     void veilDarkensWhatItCovers_data();
     void veilDarkensWhatItCovers();
+    void boxStaysOnItsOwnersScreen_data();
+    void boxStaysOnItsOwnersScreen();
 };
 
 // The box as it ships: the skin's rules must not change its sizes.
@@ -114,6 +116,29 @@ void TestMessageBox::veilDarkensWhatItCovers()
                      qAbs(seen.green() - dimmed(under.green())) <= 1,
                  qPrintable(seen.name()));
     }
+}
+
+// Two monitors side by side, the primary one on the left: the box belongs
+// on the monitor that shows most of its window, never across the seam.
+void TestMessageBox::boxStaysOnItsOwnersScreen_data()
+{
+    QTest::addColumn<QRect>("owner");
+    QTest::addColumn<QRect>("screen");
+    const QRect left(0, 0, 1920, 1080), right(1920, 0, 1280, 1024);
+    QTest::newRow("on the right one") << QRect(2000, 100, 900, 600) << right;
+    QTest::newRow("on the left one") << QRect(100, 100, 900, 600) << left;
+    QTest::newRow("across, mostly right") << QRect(1700, 100, 900, 600) << right;
+    QTest::newRow("across, mostly left") << QRect(1400, 100, 900, 600) << left;
+    QTest::newRow("no owner: the primary") << QRect() << left;
+    QTest::newRow("off every screen: the primary") << QRect(5000, 0, 900, 600) << left;
+}
+
+void TestMessageBox::boxStaysOnItsOwnersScreen()
+{
+    QFETCH(QRect, owner);
+    QFETCH(QRect, screen);
+    const QRect left(0, 0, 1920, 1080), right(1920, 0, 1280, 1024);
+    QCOMPARE(CMessageBox::screenFor(owner, {left, right}, left), screen);
 }
 
 QTEST_MAIN(TestMessageBox)
