@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # One demo run on the current display: the recorder simulator, and the client
 # logging into it from the command line (login type, address, serial, port,
-# user, password, language). Headless, it also clicks into the picture the
-# way a user would and saves what the screen shows before and after.
+# user, password, language). The simulator runs while any client of this
+# folder does, and Config.ini offers its address, so that a client that
+# logout relaunched logs into it again. Headless, it also clicks into the
+# picture, logs out and in again the way a user would, and saves what the
+# screen shows; it fails when the relaunched client does not get back in.
 set -euo pipefail
 APP="$1"
 SHOTS="$2"
@@ -22,21 +25,61 @@ PORT="$(sed -n 's/^listening .*:\([0-9]*\)$/\1/p' "$SIM_OUT")"
 [ -n "$PORT" ] || { echo "[run] the recorder simulator did not start" >&2; exit 1; }
 echo "[run] recorder simulator listening on 127.0.0.1:$PORT"
 
+# ini_set <section> <key> <value>: sets one value in Config.ini, keeping the rest.
+ini_set() {
+    local file="$APP/Config.ini" tmp
+    tmp="$(mktemp)"
+    touch "$file"
+    awk -v s="[$1]" -v k="$2" -v v="$3" '
+        function put() { if (!done) { print k "=" v; done = 1 } }
+        $0 == s { print; insec = 1; next }
+        /^\[/ { if (insec) put(); insec = 0 }
+        insec && index($0, k "=") == 1 { put(); next }
+        { print }
+        END { if (!done) { if (!insec) print s; put() } }' "$file" >"$tmp"
+    mv "$tmp" "$file"
+}
+ini_set RemoteCtrlSystem LoginType 0
+ini_set RemoteCtrlDevInfo IP 127.0.0.1
+ini_set RemoteCtrlDevInfo Port "$PORT"
+
+clients_running() { pgrep -f "^$APP/telvane( |\$)" >/dev/null; }
+
 ARGS=(0 127.0.0.1 "" "$PORT" admin "" "$LANGUAGE")
 if [ "$MODE" = interactive ]; then
-    ./telvane "${ARGS[@]}"
+    "$APP/telvane" "${ARGS[@]}" || true
+    # Logout and a change of language start a new client as this one ends.
+    while clients_running; do sleep 1; done
     exit 0
 fi
 
-./telvane "${ARGS[@]}" &
-CLIENT=$!
+logins() { grep -c 'login of "admin" (by address) accepted' "$SHOTS/recorder-sim.log" || true; }
+
+"$APP/telvane" "${ARGS[@]}" &
 sleep "${TV_DEMO_SECONDS:-4}"
 import -window root "$SHOTS/demo.png"
-if command -v xdotool >/dev/null; then
-    # Right-click in the picture: the recorder opens its context menu.
-    xdotool mousemove 700 500 click 3
-    sleep 1
-    import -window root "$SHOTS/demo-click.png"
-fi
-kill "$CLIENT" 2>/dev/null || true
-wait "$CLIENT" 2>/dev/null || true
+# Right-click in the picture: the recorder opens its context menu.
+xdotool mousemove 700 500 click 3
+sleep 1
+import -window root "$SHOTS/demo-click.png"
+# Logout from the title bar, "Yes" with Return; the relaunched client shows
+# the login dialog, where Return logs in again.
+eval "$(xdotool getwindowgeometry --shell "$(xdotool search --name '^Remote Control$' | head -n 1)")"
+xdotool mousemove $((X + WIDTH - 118)) $((Y + 22)) click 1
+sleep 1
+xdotool key Return
+for _ in $(seq 100); do
+    xdotool search --onlyvisible --name '^CLoginDlg$' >/dev/null && break
+    sleep 0.1
+done
+sleep 1
+import -window root "$SHOTS/demo-relaunch.png"
+xdotool key Return
+for _ in $(seq 100); do
+    [ "$(logins)" -ge 2 ] && break
+    sleep 0.1
+done
+sleep 2
+import -window root "$SHOTS/demo-again.png"
+pkill -f "^$APP/telvane( |\$)" || true
+[ "$(logins)" -ge 2 ] || { echo "[run] the relaunched client did not log in again" >&2; exit 1; }
