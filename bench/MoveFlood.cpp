@@ -28,11 +28,16 @@ struct Sent
 std::vector<Sent> g_sent; // GUI thread only
 tvsdk::FnSendJson g_realSend = nullptr;
 
+bool isMove(const std::string &doc)
+{
+    static const std::string msg = '"' + RemoteCtrlCommand::hexValue(ZT_MSG_MOUSE_MOVE) + '"';
+    return doc.find(msg) != std::string::npos;
+}
+
 int TV_SDK_CALL recordingSend(int handle, const char *name, int msgId, int channel,
                               const char *json, int length, int timeoutMs)
 {
-    g_sent.push_back({BenchSession::nowNs(),
-                      std::string(json, size_t(length)).find("0x20006") != std::string::npos});
+    g_sent.push_back({BenchSession::nowNs(), isMove(std::string(json, size_t(length)))});
     return g_realSend(handle, name, msgId, channel, json, length, timeoutMs);
 }
 
@@ -54,19 +59,22 @@ public:
     void button(int step)
     {
         const Qt::MouseButton b = (step / 5) % 2 ? Qt::RightButton : Qt::LeftButton;
-        const int key = b == Qt::LeftButton ? Key_Map_LeftButton : Key_Map_RightButton;
+        const bool left = b == Qt::LeftButton;
+        const int key = left ? Key_Map_LeftButton : Key_Map_RightButton;
         switch (step % 5) {
         case 0:
-            mouse(QEvent::MouseButtonPress, b, key, b == Qt::LeftButton ? 0x20008 : 0x2000b);
+            mouse(QEvent::MouseButtonPress, b, key,
+                  left ? ZT_MSG_LBUTTON_DOWN : ZT_MSG_RBUTTON_DOWN);
             break;
         case 1:
-            mouse(QEvent::MouseButtonRelease, b, key, b == Qt::LeftButton ? 0x20009 : 0x2000c);
+            mouse(QEvent::MouseButtonRelease, b, key, left ? ZT_MSG_LBUTTON_UP : ZT_MSG_RBUTTON_UP);
             break;
         case 2:
-            mouse(QEvent::MouseButtonDblClick, b, key, b == Qt::LeftButton ? 0x2000a : 0x2000d);
+            mouse(QEvent::MouseButtonDblClick, b, key,
+                  left ? ZT_MSG_LBUTTON_DBLCLK : ZT_MSG_RBUTTON_DBLCLK);
             break;
         case 3:
-            mouse(QEvent::MouseButtonRelease, b, key, b == Qt::LeftButton ? 0x20009 : 0x2000c);
+            mouse(QEvent::MouseButtonRelease, b, key, left ? ZT_MSG_LBUTTON_UP : ZT_MSG_RBUTTON_UP);
             break;
         default:
             wheel(step % 2 ? 120 : -120);
@@ -88,7 +96,7 @@ private:
         QWheelEvent e(QPointF(m_at), QPointF(m_video->mapToGlobal(m_at)), QPoint(),
                       QPoint(0, delta), m_held, Qt::NoModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(m_video, &e);
-        expect(Key_Map_LeftButton, 0x20007, delta > 0 ? 1 : -1);
+        expect(Key_Map_LeftButton, ZT_MSG_MOUSE_WHEEL, delta > 0 ? 1 : -1);
     }
     void expect(int key, int msg, int wheel)
     {
@@ -115,7 +123,7 @@ std::vector<std::string> buttonDocuments(const QString &logPath, int &moves)
     size_t at = 0;
     for (size_t end; (end = text.find("}\n", at)) != std::string::npos; at = end + 2) {
         const std::string doc = text.substr(at, end + 2 - at);
-        if (doc.find("\"0x20006\"") != std::string::npos)
+        if (isMove(doc))
             ++moves;
         else
             docs.push_back(doc);

@@ -21,8 +21,8 @@ SimStageProbe::Result SimStageProbe::measure(QSize size, int fps, int pictures)
     const int warmUp = 5;
     for (int i = 0; i < pictures + warmUp; ++i) {
         const int32_t x = (i * 397) % size.width(), y = (i * 211) % size.height();
-        screen.apply(RemoteCtrlEvent{RemoteCtrlLeftDown, RemoteCtrlLeftButton, x, y});
-        screen.apply(RemoteCtrlEvent{RemoteCtrlLeftUp, RemoteCtrlLeftButton, x, y});
+        screen.apply(RemoteCtrlEvent{ZT_MSG_LBUTTON_DOWN, Key_Map_LeftButton, x, y});
+        screen.apply(RemoteCtrlEvent{ZT_MSG_LBUTTON_UP, Key_Map_LeftButton, x, y});
         const qint64 ptsMs = qint64(i) * 1000 / fps;
         clock.start();
         screen.render(image, QDateTime::currentDateTime(), ptsMs);

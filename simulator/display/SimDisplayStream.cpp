@@ -119,8 +119,8 @@ void SimDisplayStream::apply(const RemoteCtrlEvent &event)
         std::deque<RemoteCtrlEvent> &queue = m_work.events;
         // A move only places the pointer, so a newer one replaces a queued
         // one: a flood of moves never piles up while a picture is made.
-        if (event.msgType == RemoteCtrlMove && !queue.empty() &&
-            queue.back().msgType == RemoteCtrlMove)
+        if (event.msgType == ZT_MSG_MOUSE_MOVE && !queue.empty() &&
+            queue.back().msgType == ZT_MSG_MOUSE_MOVE)
             queue.back() = event;
         else if (queue.size() < kMaxQueuedEvents)
             queue.push_back(event);

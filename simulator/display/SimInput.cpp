@@ -23,21 +23,21 @@ void SimInput::apply(SimUiState &state, QSize size, const RemoteCtrlEvent &event
                           std::clamp<int32_t>(event.y, 0, size.height() - 1));
     const int hit = SimLayout(size, state).hit(state.cursor);
     switch (event.msgType) {
-    case RemoteCtrlMove:
+    case ZT_MSG_MOUSE_MOVE:
         break;
-    case RemoteCtrlLeftDown:
+    case ZT_MSG_LBUTTON_DOWN:
         leftDown(state, hit);
         break;
-    case RemoteCtrlLeftUp:
+    case ZT_MSG_LBUTTON_UP:
         leftUp(state, hit);
         break;
-    case RemoteCtrlLeftDouble:
+    case ZT_MSG_LBUTTON_DBLCLK:
         leftDouble(state, hit);
         break;
-    case RemoteCtrlRightUp:
+    case ZT_MSG_RBUTTON_UP:
         rightUp(state, state.cursor);
         break;
-    case RemoteCtrlWheel:
+    case ZT_MSG_MOUSE_WHEEL:
         wheel(state, size, event.button == RemoteCtrlWheelUp);
         break;
     default:

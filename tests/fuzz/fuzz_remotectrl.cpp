@@ -21,18 +21,18 @@ namespace {
 
 std::string p1Of(const RemoteCtrlEvent &e)
 {
-    if (e.msgType == RemoteCtrlMove)
+    if (e.msgType == ZT_MSG_MOUSE_MOVE)
         return RemoteCtrlCommand::heldButtonParam(int(e.button));
     return RemoteCtrlCommand::hexValue(e.button);
 }
 
 void checkAccepted(const RemoteCtrlEvent &e)
 {
-    if (e.msgType < RemoteCtrlMove || e.msgType > RemoteCtrlRightDouble)
+    if (e.msgType < ZT_MSG_MOUSE_MOVE || e.msgType > ZT_MSG_RBUTTON_DBLCLK)
         fail("message type out of range", std::to_string(e.msgType));
-    const bool wheel = e.msgType == RemoteCtrlWheel;
+    const bool wheel = e.msgType == ZT_MSG_MOUSE_WHEEL;
     if (wheel ? (e.button != RemoteCtrlWheelUp && e.button != RemoteCtrlWheelDown)
-              : e.button > RemoteCtrlRightButton)
+              : e.button > Key_Map_RightButton)
         fail("button out of range", std::to_string(e.button));
     // Within +-32 Ki pixels every form the client writes splits one way
     // only; beyond, the reader's documented tie-break may choose another.

@@ -94,8 +94,8 @@ void TestH264Encoder::decodedPictureMatchesTheDrawing()
 {
     SimScreen screen(QSize(1920, 1080));
     // The menu open: small text is the hardest case for the encoder.
-    screen.apply({RemoteCtrlLeftDown, 1, 60, 1050});
-    screen.apply({RemoteCtrlLeftUp, 1, 60, 1050});
+    screen.apply({ZT_MSG_LBUTTON_DOWN, 1, 60, 1050});
+    screen.apply({ZT_MSG_LBUTTON_UP, 1, 60, 1050});
     H264Encoder encoder(1920, 1080, 25);
     H264TestDecoder decoder;
     QImage image;
@@ -150,9 +150,9 @@ void TestH264Encoder::adaptiveRateBoundsEveryPicture()
     const int forcedAt = sweep + 5, liftedAt = 2 * sweep;
     for (int i = 0; i < liftedAt + sweep + 2; ++i, pts += 40) {
         // a menu opening and closing, the pointer always on the move
-        screen.apply({RemoteCtrlMove, 0, 300 + i * 7 % 900, 200 + i * 3 % 600});
+        screen.apply({ZT_MSG_MOUSE_MOVE, 0, 300 + i * 7 % 900, 200 + i * 3 % 600});
         if (i % 20 == 10)
-            screen.apply({RemoteCtrlRightUp, 2, 800, 300});
+            screen.apply({ZT_MSG_RBUTTON_UP, 2, 800, 300});
         screen.render(image, kClock.addSecs(i / fps), pts);
         if (i == sweep)
             encoder.setMaxRate(rate);
@@ -191,7 +191,7 @@ void TestH264Encoder::adaptiveRateBoundsEveryPicture()
 void TestH264Encoder::timingAt1080p()
 {
     SimScreen screen(QSize(1920, 1080));
-    screen.apply({RemoteCtrlMove, 1, 900, 500});
+    screen.apply({ZT_MSG_MOUSE_MOVE, 1, 900, 500});
     H264Encoder encoder(1920, 1080, 25);
     QImage image;
     std::vector<uint8_t> unit;

@@ -112,9 +112,9 @@ void TestSimDisplayStream::inputIsAnsweredAtOnce()
         const size_t seen = c.count();
         const qint64 sent = c.clock.nsecsElapsed();
         if (i < 5)
-            stream.apply({RemoteCtrlMove, 0, 810 - i, 300});
+            stream.apply({ZT_MSG_MOUSE_MOVE, 0, 810 - i, 300});
         else
-            stream.apply({RemoteCtrlRightUp, 2, 800, 300});
+            stream.apply({ZT_MSG_RBUTTON_UP, 2, 800, 300});
         QTRY_VERIFY_WITH_TIMEOUT(c.count() > seen, 2000);
         if (i >= 5)
             latencies.push_back((c.at(seen).atNs - sent) / 1e6);
@@ -171,13 +171,13 @@ void TestSimDisplayStream::removedViewerIsNeverCalledAgain()
         });
         // Input makes pictures as fast as the stream can draw them.
         for (int i = 0; calls < 2 + round % 3; ++i) {
-            stream.apply({RemoteCtrlMove, 0, i % 320, i % 240});
+            stream.apply({ZT_MSG_MOUSE_MOVE, 0, i % 320, i % 240});
             QThread::yieldCurrentThread();
         }
         stream.removeViewer(id);
         removed = true;
         for (int i = 0; i < 20; ++i)
-            stream.apply({RemoteCtrlMove, 0, i, i});
+            stream.apply({ZT_MSG_MOUSE_MOVE, 0, i, i});
         const size_t seen = witness.count();
         const int other = stream.addViewer(witness.sink());
         QTRY_VERIFY_WITH_TIMEOUT(witness.count() >= seen + 2, 5000);
@@ -205,7 +205,7 @@ void TestSimDisplayStream::drawsNothingWithoutViewers()
 {
     SimDisplayStream stream(320, 240, 50);
     for (int i = 0; i < 10; ++i)
-        stream.apply({RemoteCtrlMove, 0, i, i});
+        stream.apply({ZT_MSG_MOUSE_MOVE, 0, i, i});
     const int id = stream.addViewer([](const uint8_t *, size_t, bool) {});
     QTRY_VERIFY_WITH_TIMEOUT(stream.timing().frames >= 1, 2000);
     stream.removeViewer(id);

@@ -73,21 +73,21 @@ void TestSimScreen::pressChangesOnlyThePressedButton()
     SimScreen s(QSize(1920, 1080));
     const QRect nine = controlRect(s, SimLayout::StatusView + 2);
     const QRect far = QRect(1000, 100, 400, 300);
-    send(s, RemoteCtrlMove, nine.center(), 0);
+    send(s, ZT_MSG_MOUSE_MOVE, nine.center(), 0);
     const QImage before = shot(s);
-    send(s, RemoteCtrlLeftDown, nine.center());
+    send(s, ZT_MSG_LBUTTON_DOWN, nine.center());
     const QImage pressed = shot(s);
     QVERIFY(differs(before, pressed, nine));
     QVERIFY(!differs(before, pressed, far));
     QCOMPARE(s.state().viewCount, 4); // acts on release, not on press
-    send(s, RemoteCtrlLeftUp, nine.center());
+    send(s, ZT_MSG_LBUTTON_UP, nine.center());
     QCOMPARE(s.state().viewCount, 9);
     QVERIFY(differs(pressed, shot(s), far));
 
     // Released somewhere else: the press is abandoned.
     const QRect one = controlRect(s, SimLayout::StatusView);
-    send(s, RemoteCtrlLeftDown, one.center());
-    send(s, RemoteCtrlLeftUp, one.center() + QPoint(0, -200));
+    send(s, ZT_MSG_LBUTTON_DOWN, one.center());
+    send(s, ZT_MSG_LBUTTON_UP, one.center() + QPoint(0, -200));
     QCOMPARE(s.state().viewCount, 9);
 }
 
@@ -96,8 +96,8 @@ void TestSimScreen::contextMenuOpensWhereClickedAndActs()
     SimScreen s(QSize(1920, 1080));
     const QPoint at(700, 300);
     const QImage before = shot(s);
-    send(s, RemoteCtrlRightDown, at, 2);
-    send(s, RemoteCtrlRightUp, at, 2);
+    send(s, ZT_MSG_RBUTTON_DOWN, at, 2);
+    send(s, ZT_MSG_RBUTTON_UP, at, 2);
     QCOMPARE(s.state().overlay, SimUiState::Overlay::ContextMenu);
     const QImage open = shot(s);
     QVERIFY(differs(before, open, QRect(at + QPoint(20, 20), QSize(200, 200))));
@@ -105,14 +105,14 @@ void TestSimScreen::contextMenuOpensWhereClickedAndActs()
 
     const QRect single = controlRect(s, SimLayout::ContextItem + 1);
     QVERIFY(QRect(at, QSize(300, 400)).contains(single));
-    send(s, RemoteCtrlMove, single.center(), 0);
-    send(s, RemoteCtrlLeftDown, single.center());
-    send(s, RemoteCtrlLeftUp, single.center());
+    send(s, ZT_MSG_MOUSE_MOVE, single.center(), 0);
+    send(s, ZT_MSG_LBUTTON_DOWN, single.center());
+    send(s, ZT_MSG_LBUTTON_UP, single.center());
     QCOMPARE(s.state().overlay, SimUiState::Overlay::None);
     QCOMPARE(s.state().viewCount, 1);
 
     // Near the bottom-right corner the menu stays on the display.
-    send(s, RemoteCtrlRightUp, QPoint(1910, 1000), 2);
+    send(s, ZT_MSG_RBUTTON_UP, QPoint(1910, 1000), 2);
     const SimLayout l(s.size(), s.state());
     QVERIFY(l.liveArea.contains(l.contextMenu));
 }
@@ -124,12 +124,12 @@ void TestSimScreen::doubleClickShowsOneTileFullScreen()
     const QPoint at = second.center();
     // The client's order for a double click.
     for (uint32_t msg :
-         {RemoteCtrlLeftDown, RemoteCtrlLeftUp, RemoteCtrlLeftDouble, RemoteCtrlLeftUp})
+         {ZT_MSG_LBUTTON_DOWN, ZT_MSG_LBUTTON_UP, ZT_MSG_LBUTTON_DBLCLK, ZT_MSG_LBUTTON_UP})
         send(s, msg, at);
     QCOMPARE(s.state().fullChannel, 1);
     QCOMPARE(controlRect(s, SimLayout::Tile + 1), SimLayout(s.size(), s.state()).liveArea);
     for (uint32_t msg :
-         {RemoteCtrlLeftDown, RemoteCtrlLeftUp, RemoteCtrlLeftDouble, RemoteCtrlLeftUp})
+         {ZT_MSG_LBUTTON_DOWN, ZT_MSG_LBUTTON_UP, ZT_MSG_LBUTTON_DBLCLK, ZT_MSG_LBUTTON_UP})
         send(s, msg, QPoint(100, 100));
     QCOMPARE(s.state().fullChannel, -1);
 }
@@ -138,26 +138,26 @@ void TestSimScreen::wheelScrollsTheMenuList()
 {
     SimScreen s(QSize(1920, 1080));
     const QRect menu = controlRect(s, SimLayout::StatusMenu);
-    send(s, RemoteCtrlLeftDown, menu.center());
-    send(s, RemoteCtrlLeftUp, menu.center());
+    send(s, ZT_MSG_LBUTTON_DOWN, menu.center());
+    send(s, ZT_MSG_LBUTTON_UP, menu.center());
     QCOMPARE(s.state().overlay, SimUiState::Overlay::MainMenu);
     const QRect log = controlRect(s, SimLayout::MenuCategory + 3); // the long event list
-    send(s, RemoteCtrlLeftDown, log.center());
-    send(s, RemoteCtrlLeftUp, log.center());
+    send(s, ZT_MSG_LBUTTON_DOWN, log.center());
+    send(s, ZT_MSG_LBUTTON_UP, log.center());
     const SimLayout l(s.size(), s.state());
     const QImage top = shot(s);
-    send(s, RemoteCtrlWheel, l.menuList.center(), RemoteCtrlWheelDown);
+    send(s, ZT_MSG_MOUSE_WHEEL, l.menuList.center(), RemoteCtrlWheelDown);
     QCOMPARE(s.state().listScroll, 3);
     const QImage scrolled = shot(s);
     QVERIFY(differs(top, scrolled, l.menuList));
     QVERIFY(!differs(top, scrolled, l.menuCategories.front().rect));
     for (int i = 0; i < 100; ++i)
-        send(s, RemoteCtrlWheel, l.menuList.center(), RemoteCtrlWheelDown);
+        send(s, ZT_MSG_MOUSE_WHEEL, l.menuList.center(), RemoteCtrlWheelDown);
     QCOMPARE(s.state().listScroll, 120 - l.visibleRows);
-    send(s, RemoteCtrlWheel, l.menuList.center(), RemoteCtrlWheelUp);
+    send(s, ZT_MSG_MOUSE_WHEEL, l.menuList.center(), RemoteCtrlWheelUp);
     QCOMPARE(s.state().listScroll, 117 - l.visibleRows);
     // A right click goes back to the live view.
-    send(s, RemoteCtrlRightUp, l.menuList.center(), 2);
+    send(s, ZT_MSG_RBUTTON_UP, l.menuList.center(), 2);
     QCOMPARE(s.state().overlay, SimUiState::Overlay::None);
 }
 
@@ -167,11 +167,11 @@ void TestSimScreen::hitTestingFollowsTheResolution()
     s.resize(QSize(1280, 1024));
     const QRect next = controlRect(s, SimLayout::StatusNext);
     QVERIFY(next.bottom() < 1024 && next.top() > 900);
-    send(s, RemoteCtrlLeftDown, next.center());
-    send(s, RemoteCtrlLeftUp, next.center());
+    send(s, ZT_MSG_LBUTTON_DOWN, next.center());
+    send(s, ZT_MSG_LBUTTON_UP, next.center());
     QCOMPARE(s.state().firstChannel, 4);
     // Far outside the display, as during a drag: the pointer stays on it.
-    send(s, RemoteCtrlMove, QPoint(-5000, 99999), 1);
+    send(s, ZT_MSG_MOUSE_MOVE, QPoint(-5000, 99999), 1);
     QCOMPARE(s.state().cursor, QPoint(0, 1023));
     QCOMPARE(shot(s).size(), QSize(1280, 1024));
 }

@@ -12,7 +12,7 @@ namespace {
 
 void click(SimScreen &s, uint32_t down, uint32_t up, uint32_t button, int x, int y)
 {
-    s.apply({RemoteCtrlMove, button, x, y});
+    s.apply({ZT_MSG_MOUSE_MOVE, button, x, y});
     s.apply({down, button, x, y});
     s.apply({up, button, x, y});
 }
@@ -33,17 +33,17 @@ int main(int argc, char **argv)
         image.save(dir + "/" + name + ".png");
         std::printf("%s/%s.png\n", qPrintable(dir), name);
     };
-    screen.apply({RemoteCtrlMove, 0, w * 3 / 4, h / 3});
+    screen.apply({ZT_MSG_MOUSE_MOVE, 0, w * 3 / 4, h / 3});
     shot("live4");
-    click(screen, RemoteCtrlRightDown, RemoteCtrlRightUp, RemoteCtrlRightButton, w / 3, h / 3);
-    screen.apply({RemoteCtrlMove, 0, w / 3 + 60, h / 3 + 100});
+    click(screen, ZT_MSG_RBUTTON_DOWN, ZT_MSG_RBUTTON_UP, Key_Map_RightButton, w / 3, h / 3);
+    screen.apply({ZT_MSG_MOUSE_MOVE, 0, w / 3 + 60, h / 3 + 100});
     shot("context");
-    click(screen, RemoteCtrlLeftDown, RemoteCtrlLeftUp, 1, w / 3 + 60, h / 3 + 200);
+    click(screen, ZT_MSG_LBUTTON_DOWN, ZT_MSG_LBUTTON_UP, 1, w / 3 + 60, h / 3 + 200);
     shot("live9");
-    click(screen, RemoteCtrlLeftDown, RemoteCtrlLeftUp, 1, 60, h - 24);
-    click(screen, RemoteCtrlLeftDown, RemoteCtrlLeftUp, 1, w / 2 - 400, h / 2 - 40);
-    screen.apply({RemoteCtrlWheel, RemoteCtrlWheelDown, w / 2, h / 2});
-    screen.apply({RemoteCtrlMove, 0, w / 2 + 100, h / 2});
+    click(screen, ZT_MSG_LBUTTON_DOWN, ZT_MSG_LBUTTON_UP, 1, 60, h - 24);
+    click(screen, ZT_MSG_LBUTTON_DOWN, ZT_MSG_LBUTTON_UP, 1, w / 2 - 400, h / 2 - 40);
+    screen.apply({ZT_MSG_MOUSE_WHEEL, RemoteCtrlWheelDown, w / 2, h / 2});
+    screen.apply({ZT_MSG_MOUSE_MOVE, 0, w / 2 + 100, h / 2});
     shot("menu");
     return 0;
 }

@@ -106,29 +106,29 @@ bool button(uint32_t msg, const std::string &p1, uint32_t &out, std::string &err
         return true;
     };
     switch (msg) {
-    case RemoteCtrlWheel:
+    case ZT_MSG_MOUSE_WHEEL:
         if (p1 == "0xffff0000")
             return ok(RemoteCtrlWheelUp);
         if (p1 == "0x10000")
             return ok(RemoteCtrlWheelDown);
         break;
-    case RemoteCtrlMove:
+    case ZT_MSG_MOUSE_MOVE:
         if (p1 == "0")
             return ok(RemoteCtrlNoButton);
         if (p1 == "0x1")
-            return ok(RemoteCtrlLeftButton);
+            return ok(Key_Map_LeftButton);
         if (p1 == "0x2")
-            return ok(RemoteCtrlRightButton);
+            return ok(Key_Map_RightButton);
         break;
-    case RemoteCtrlLeftDown:
-    case RemoteCtrlLeftUp:
-    case RemoteCtrlLeftDouble:
+    case ZT_MSG_LBUTTON_DOWN:
+    case ZT_MSG_LBUTTON_UP:
+    case ZT_MSG_LBUTTON_DBLCLK:
         if (p1 == "0x1")
-            return ok(RemoteCtrlLeftButton);
+            return ok(Key_Map_LeftButton);
         break;
     default:
         if (p1 == "0x2")
-            return ok(RemoteCtrlRightButton);
+            return ok(Key_Map_RightButton);
         break;
     }
     std::ostringstream s;
@@ -176,7 +176,7 @@ bool RemoteCtrlParser::parse(const std::string &json, RemoteCtrlEvent &event, st
         return false;
     const std::string msgText = root["msg"].asString();
     const auto msg = plainHex(msgText);
-    if (!msg || *msg < RemoteCtrlMove || *msg > RemoteCtrlRightDouble) {
+    if (!msg || *msg < ZT_MSG_MOUSE_MOVE || *msg > ZT_MSG_RBUTTON_DBLCLK) {
         error = "msg \"" + msgText + "\" is not a known message type";
         return false;
     }

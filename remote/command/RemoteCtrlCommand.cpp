@@ -59,12 +59,12 @@ std::string RemoteCtrlCommand::hexPosition(int x, int y)
 
 std::string RemoteCtrlCommand::wheelParam(int nWheel)
 {
-    return nWheel > 0 ? "0xffff0000" : "0x10000";
+    return hexValue(nWheel > 0 ? RemoteCtrlWheelUp : RemoteCtrlWheelDown);
 }
 
 std::string RemoteCtrlCommand::heldButtonParam(int nHeldButton)
 {
-    if (nHeldButton == 0)
+    if (nHeldButton == int(RemoteCtrlNoButton))
         return "0";
     return hexValue(static_cast<std::uint32_t>(nHeldButton));
 }

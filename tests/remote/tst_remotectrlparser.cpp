@@ -1,3 +1,4 @@
+#include "RemoteCtrlCommand.h"
 #include "RemoteCtrlParser.h"
 
 #include <QtTest>
@@ -22,6 +23,8 @@ private slots:
     void refuses();
     void toleratesTrailingTerminator();
     void longP2IsRefusedQuickly();
+    void readsWhatTheClientWrites_data();
+    void readsWhatTheClientWrites();
 };
 
 void TestRemoteCtrlParser::accepts_data()
@@ -148,6 +151,46 @@ void TestRemoteCtrlParser::longP2IsRefusedQuickly()
     QVERIFY(!RemoteCtrlParser::parse(text, e, error));
     QVERIFY2(clock.elapsed() < 50, qPrintable(QString::number(clock.elapsed())));
     QVERIFY(error.size() < 200);
+}
+
+// The client's encoder and this reader are the two ends of one format: every
+// kind of command the client writes must read back as what it meant.
+void TestRemoteCtrlParser::readsWhatTheClientWrites_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<uint>("msg");
+    QTest::addColumn<uint>("button");
+    QTest::addColumn<int>("x");
+    QTest::addColumn<int>("y");
+    auto event = [](const char *tag, int key, ZT_MSG_TYPE type, int wheel, int x, int y,
+                    uint button) {
+        QTest::newRow(tag) << QByteArray::fromStdString(
+                                  RemoteCtrlCommand::eventCommand(key, type, wheel, x, y))
+                           << uint(type) << button << x << y;
+    };
+    event("left press", Key_Map_LeftButton, ZT_MSG_LBUTTON_DOWN, 0, 960, 540, 1);
+    event("left release", Key_Map_LeftButton, ZT_MSG_LBUTTON_UP, 0, 0, 0, 1);
+    event("left double", Key_Map_LeftButton, ZT_MSG_LBUTTON_DBLCLK, 0, 1919, 1079, 1);
+    event("right press", Key_Map_RightButton, ZT_MSG_RBUTTON_DOWN, 0, 1, 2, 2);
+    event("right release", Key_Map_RightButton, ZT_MSG_RBUTTON_UP, 0, 65535, 65535, 2);
+    event("right double", Key_Map_RightButton, ZT_MSG_RBUTTON_DBLCLK, 0, 3840, 2160, 2);
+    event("wheel up", Key_Map_LeftButton, ZT_MSG_MOUSE_WHEEL, 1, 10, 20, RemoteCtrlWheelUp);
+    event("wheel down", Key_Map_LeftButton, ZT_MSG_MOUSE_WHEEL, -1, 10, 20, RemoteCtrlWheelDown);
+    event("drag beyond the left edge", Key_Map_LeftButton, ZT_MSG_LBUTTON_UP, 0, -20, 540, 1);
+    event("drag beyond both edges", Key_Map_RightButton, ZT_MSG_RBUTTON_UP, 0, -1, -256, 2);
+    event("wide x", Key_Map_LeftButton, ZT_MSG_LBUTTON_DOWN, 0, 0x12345, 0x1c2, 1);
+    auto move = [](const char *tag, int held, int x, int y) {
+        QTest::newRow(tag) << QByteArray::fromStdString(RemoteCtrlCommand::moveCommand(held, x, y))
+                           << uint(ZT_MSG_MOUSE_MOVE) << uint(held) << x << y;
+    };
+    move("move, no button", int(RemoteCtrlNoButton), 962, 540);
+    move("move, left held", Key_Map_LeftButton, 0, 1079);
+    move("move, right held, off the picture", Key_Map_RightButton, -300, 2000);
+}
+
+void TestRemoteCtrlParser::readsWhatTheClientWrites()
+{
+    accepts();
 }
 
 QTEST_GUILESS_MAIN(TestRemoteCtrlParser)
