@@ -281,8 +281,10 @@ void CTelvane::onMouseEventSlot(Key_Map_Type keyType, ZT_MSG_TYPE nType, int nWh
 {
     if (!m_bRealPlay)
         return;
-    const int nWidth = m_pVideoFrame->geometry().width();
-    const int nHeight = m_pVideoFrame->geometry().height();
+    // The frame reports device pixels; so is its size measured.
+    const qreal ratio = m_pVideoFrame->devicePixelRatioF();
+    const int nWidth = qRound(m_pVideoFrame->geometry().width() * ratio);
+    const int nHeight = qRound(m_pVideoFrame->geometry().height() * ratio);
     if (nWidth == 0 || nHeight == 0)
         return;
     if (nType == ZT_MSG_LBUTTON_UP || nType == ZT_MSG_RBUTTON_UP)

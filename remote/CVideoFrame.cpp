@@ -23,9 +23,14 @@ void CVideoFrame::paintEvent(QPaintEvent *)
     painter.end();
 }
 
+// In the frame's device pixels: on a scaled display (150 %) a logical pixel
+// is coarser than the screen's, and a click must reach the recorder where
+// the user sees it, to the pixel.
 QPoint CVideoFrame::framePosition(const QMouseEvent *event) const
 {
-    return mapFromGlobal(event->globalPos());
+    const QPointF local = event->screenPos() - QPointF(mapToGlobal(QPoint(0, 0)));
+    const qreal ratio = devicePixelRatioF();
+    return QPoint(qRound(local.x() * ratio), qRound(local.y() * ratio));
 }
 
 bool CVideoFrame::reportButton(QMouseEvent *event, ZT_MSG_TYPE nLeftType, ZT_MSG_TYPE nRightType)

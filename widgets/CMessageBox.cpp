@@ -253,8 +253,13 @@ int CMessageBox::showMessage(QMessageBox::Icon icon, QWidget *parent, const QStr
         box.addButton(strButton1, QMessageBox::ActionRole);
     if (!strButton2.isEmpty())
         box.addButton(strButton2, QMessageBox::ActionRole);
+    QPointer<QWidget> active = QApplication::activeWindow();
     ++g_nOpen;
     const int nResult = box.exec();
+    // The keyboard goes back where it was, also where no window manager
+    // hands it back when the box's windows go.
+    if (active && active->isVisible())
+        active->activateWindow();
     if (--g_nOpen == 0)
         runWhenNoneOpen();
     return nResult;

@@ -43,9 +43,16 @@ bool XInput::clickAt(const QPoint &global)
                 QString::number(global.y()), QStringLiteral("click"), QStringLiteral("1")});
 }
 
+// The window system counts device pixels; the widget, scaled on a dense
+// display, logical ones (the test screen starts at the origin). The click
+// lands on the device pixel at the middle of the widget's device area.
 bool XInput::click(const QWidget *widget)
 {
-    return clickAt(widget->mapToGlobal(widget->rect().center()));
+    const qreal ratio = widget->devicePixelRatioF();
+    const QPointF origin = QPointF(widget->mapToGlobal(QPoint(0, 0))) * ratio;
+    const QSizeF size = QSizeF(widget->size()) * ratio;
+    return clickAt(QPoint(qRound(origin.x()) + qRound(size.width()) / 2,
+                          qRound(origin.y()) + qRound(size.height()) / 2));
 }
 
 bool XInput::focusWindow(const QWidget *widget)
