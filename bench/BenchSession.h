@@ -21,8 +21,8 @@
 #include <functional>
 #include <memory>
 
-class BenchSim;
 class LinkEmulator;
+class SimProcess;
 class CTelvane;
 class CVideoFrame;
 
@@ -86,7 +86,7 @@ private:
 
     Options m_options;
     QTemporaryDir m_temp;
-    std::unique_ptr<BenchSim> m_sim;
+    std::unique_ptr<SimProcess> m_sim;
     std::unique_ptr<LinkEmulator> m_link;
     std::unique_ptr<CTelvane> m_window;
     CVideoFrame *m_video = nullptr;

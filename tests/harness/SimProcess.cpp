@@ -25,7 +25,7 @@ bool SimProcess::start(const QStringList &extraArgs)
     if (!extraArgs.contains("--listen"))
         args << "--listen"
              << "127.0.0.1:0";
-    if (!extraArgs.contains("--p2p-listen"))
+    if (m_p2p && !extraArgs.contains("--p2p-listen"))
         args << "--p2p-listen"
              << "127.0.0.1:0";
     args << extraArgs;
@@ -53,9 +53,9 @@ bool SimProcess::readAnnouncements(int timeoutMs)
     QDeadlineTimer deadline(timeoutMs);
     while (!deadline.hasExpired()) {
         const auto a = listening.match(m_stdout), b = p2p.match(m_stdout);
-        if (a.hasMatch() && b.hasMatch()) {
+        if (a.hasMatch() && (b.hasMatch() || !m_p2p)) {
             m_port = quint16(a.captured(1).toUInt());
-            m_p2pPort = quint16(b.captured(1).toUInt());
+            m_p2pPort = b.hasMatch() ? quint16(b.captured(1).toUInt()) : 0;
             return true;
         }
         if (m_process.state() != QProcess::Running)

@@ -1,7 +1,8 @@
 #pragma once
-// Runs build/recorder-sim for a test: on ephemeral loopback ports (the
-// recorder and its P2P service), with its log collected and echoed to the
-// test's standard error. Lives on the test's thread.
+// Runs build/recorder-sim for a test or a benchmark: on ephemeral loopback
+// ports (the recorder and its P2P service), with its log collected and
+// echoed to the standard error, or written to a file. Lives on the thread
+// that made it.
 
 #include <QByteArray>
 #include <QProcess>
@@ -33,6 +34,9 @@ public:
     // Before start: its log goes to this file instead, so that a long run
     // does not pile the log up in the test's own memory.
     void setLogFile(const QString &path) { m_logFile = path; }
+    // Before start: no P2P service, for a run that measures the recorder
+    // alone.
+    void setP2PService(bool on) { m_p2p = on; }
     // Path of the simulator executable in the application directory.
     static QString program();
 
@@ -45,4 +49,5 @@ private:
     QString m_logFile;
     quint16 m_port = 0;
     quint16 m_p2pPort = 0;
+    bool m_p2p = true;
 };
