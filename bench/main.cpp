@@ -1,5 +1,6 @@
 // telvane-bench NAME [options]: runs one benchmark and stores its figures
-// in the results file; "table" prints the table of the results file.
+// in the results file; "table" prints the table of the results file, and
+// "list" the benchmarks' names, one a line.
 #include "BenchRunner.h"
 #include "ResultsFile.h"
 
@@ -18,9 +19,9 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     QCommandLineParser parser;
     parser.setApplicationDescription("Telvane benchmarks: " + BenchRunner::names().join(", ") +
-                                     ", or table");
+                                     ", or table, or list");
     parser.addHelpOption();
-    parser.addPositionalArgument("name", "benchmark to run, or table");
+    parser.addPositionalArgument("name", "benchmark to run, table or list");
     const QCommandLineOption results("results", "results file", "FILE", "bench/results.json");
     const QCommandLineOption clicks("clicks", "clicks per resolution", "N", "200");
     const QCommandLineOption costSeconds("cost-seconds", "seconds of the CPU and RSS sample", "S",
@@ -46,6 +47,10 @@ int main(int argc, char *argv[])
     if (parser.positionalArguments().size() != 1)
         parser.showHelp(2);
     const QString name = parser.positionalArguments().first();
+    if (name == "list") {
+        std::fputs(qPrintable(BenchRunner::names().join('\n') + '\n'), stdout);
+        return 0;
+    }
     if (name == "table") {
         Json::Value root;
         if (!ResultsFile::load(parser.value(results), root)) {

@@ -9,34 +9,31 @@
 # simulator's one network thread, so slowness there is a fault).
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+TV_TAG=fuzz
+. "$ROOT/tools/lib/common.sh"
 SECONDS_EACH="${1:-60}"
 shift || true
-TARGETS=("$@")
-[ ${#TARGETS[@]} -gt 0 ] || TARGETS=(fuzz_protocol fuzz_h264play fuzz_ipaddr fuzz_config fuzz_remotectrl
-    fuzz_simsession fuzz_netsdksession)
 DIR="${TV_FUZZ_DIR:-$ROOT/build-fuzz}"
 JOBS="${TV_FUZZ_JOBS:-2}"
 
-say() { printf '\033[1m[fuzz]\033[0m %s\n' "$*"; }
-die() { printf '\033[1;31m[fuzz]\033[0m %s\n' "$*" >&2; exit 1; }
-
 command -v clang++ >/dev/null || die "clang++ is needed (Debian package clang)"
 SAN="-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
-if [ ! -f "$DIR/CMakeCache.txt" ]; then
-    say "configuring $DIR"
-    CC=clang CXX=clang++ cmake -S "$ROOT" -B "$DIR" -DTV_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_C_FLAGS="$SAN" -DCMAKE_CXX_FLAGS="$SAN" \
-        -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
-        -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
-fi
+CC=clang CXX=clang++ tv_configure "$DIR" -DTV_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_FLAGS="$SAN" -DCMAKE_CXX_FLAGS="$SAN" \
+    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
+    -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined"
+# Every target, as tests/fuzz/CMakeLists.txt lists them, unless some are named.
+TARGETS=("$@")
+[ ${#TARGETS[@]} -gt 0 ] || mapfile -t TARGETS <"$DIR/fuzz-targets.txt"
 say "building the fuzz targets"
 cmake --build "$DIR" --target "${TARGETS[@]}" H264Play -j "${TV_JOBS:-$(nproc)}" >/dev/null \
     || die "fuzz build failed in $DIR"
 
 export QT_QPA_PLATFORM=offscreen
-export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
-export LSAN_OPTIONS="suppressions=$ROOT/tests/fuzz/lsan.supp:print_suppressions=0"
-export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+# The leak suppressions are the fuzz targets' own, whatever a caller set for
+# its test suite.
+unset LSAN_OPTIONS
+tv_sanitizer_env detect_leaks=1:abort_on_error=1 "$ROOT/tests/fuzz/lsan.supp"
 
 # What each target needs beyond the defaults: longest input, dictionary,
 # and for the remote-control parser slow inputs reported (as slow-unit-*).

@@ -1,6 +1,9 @@
 # Shell helpers shared by ./run and the scripts under tools/ and tests/.
 # Source it after setting TV_TAG (the bracketed name each message starts with).
 
+# The source tree this library belongs to.
+TV_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+
 say() { printf '\033[1m[%s]\033[0m %s\n' "${TV_TAG:-run}" "$*"; }
 warn() { printf '\033[1;33m[%s]\033[0m %s\n' "${TV_TAG:-run}" "$*" >&2; }
 die() { printf '\033[1;31m[%s]\033[0m %s\n' "${TV_TAG:-run}" "$*" >&2; exit 1; }
@@ -69,4 +72,57 @@ tv_ensure_packages() {
     say "installing missing Debian packages: ${missing[*]}"
     tv_apt_update
     tv_apt_install "${missing[@]}" || die "could not install: ${missing[*]}"
+}
+
+# tv_configure <build-dir> [cmake options...]: configures the folder when it
+# is new or when its options differ from those of its last configure, so
+# that a changed -D option is never silently ignored.
+tv_configure() {
+    local dir="$1"; shift
+    local want="$*" stamp="$dir/.tv-configure-options"
+    if [ ! -f "$dir/CMakeCache.txt" ] || [ "$(cat "$stamp" 2>/dev/null)" != "$want" ]; then
+        say "configuring $dir"
+        cmake -S "$TV_ROOT" -B "$dir" "$@" >/dev/null || die "configure failed in $dir"
+        printf '%s' "$want" >"$stamp"
+    fi
+}
+
+# tv_sanitizer_env <ASan options> <LeakSanitizer suppressions>: the options
+# of a sanitized run; those the caller's environment already sets are kept.
+# UBSan stops at its first report, so that the report fails the run.
+tv_sanitizer_env() {
+    export ASAN_OPTIONS="${ASAN_OPTIONS:-$1}"
+    export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$2:print_suppressions=0}"
+    export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+}
+
+# tv_announced_port <word> <file>: waits up to ten seconds for the line
+# "<word> ADDRESS:PORT" that the simulator and the link emulator print once
+# they listen, and prints the port (nothing when the line never came).
+tv_announced_port() {
+    local _
+    for _ in $(seq 100); do
+        grep -q "^$1 " "$2" && break
+        sleep 0.1
+    done
+    sed -n "s/^$1 .*:\([0-9]*\)\$/\1/p" "$2"
+}
+
+# tv_start_simulator <recorder-sim> <log file> [options...]: starts the
+# recorder simulator on a free loopback port, its standard error in the log,
+# and waits until it listens. Sets TV_SIM_PID and TV_SIM_PORT, and
+# TV_SIM_P2P_PORT when the options ask for the P2P service; fails when
+# either does not come up.
+tv_start_simulator() {
+    local program="$1" log="$2" out p2p=""
+    shift 2
+    case " $* " in *" --p2p-listen "*) p2p=1 ;; esac
+    out="$(mktemp -t tv-sim.XXXXXX)"
+    "$program" --listen 127.0.0.1:0 "$@" >"$out" 2>"$log" &
+    TV_SIM_PID=$!
+    TV_SIM_PORT="$(tv_announced_port listening "$out")"
+    TV_SIM_P2P_PORT=""
+    [ -z "$p2p" ] || TV_SIM_P2P_PORT="$(tv_announced_port p2p-listening "$out")"
+    rm -f "$out"
+    [ -n "$TV_SIM_PORT" ] && { [ -z "$p2p" ] || [ -n "$TV_SIM_P2P_PORT" ]; }
 }
