@@ -216,6 +216,10 @@ bool DeviceSession::pollOnce(std::vector<std::uint8_t> &chunk, std::string &why)
     const int outcome = m_waiter.wait(m_socket.handle(), until);
     if (m_stopping)
         return false;
+    if (outcome & SocketWaiter::Failed) {
+        why = "cannot wait on the connection";
+        return false;
+    }
     if (outcome & SocketWaiter::Woken) {
         flushStreams();
         if (m_timingChanged.exchange(false))

@@ -40,6 +40,9 @@ public:
     ~DeviceSession();
 
     int handle() const { return m_handle; }
+    // False when the session could not get what it waits with; it must not
+    // be started then.
+    bool canWait() const { return m_waiter.isValid(); }
     void start();
     // Sends a request and waits for its reply: 0 or ErrTimeOut,
     // ErrDisconnected.

@@ -182,9 +182,13 @@ int NetSdk::adopt(std::uint64_t epoch, LoginOutcome &outcome, tvsdk::DisconnectC
         outcome.socket.close();
         return ErrNotInitialised;
     }
-    const int handle = m_nextLogin++;
-    s = std::make_shared<DeviceSession>(handle, outcome.sessionId, std::move(outcome.socket),
+    s = std::make_shared<DeviceSession>(m_nextLogin, outcome.sessionId, std::move(outcome.socket),
                                         std::move(outcome.buffer), cb, user);
+    if (!s->canWait()) {
+        s.reset(); // closes the connection; the recorder sees the login end
+        return ErrNoResources;
+    }
+    const int handle = m_nextLogin++;
     m_sessions[handle] = s;
     // Started under the lock, so that a clean-up or a logout that finds the
     // session also finds its thread to end.

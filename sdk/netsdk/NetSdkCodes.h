@@ -20,6 +20,7 @@ enum Code : int
     ErrNoP2PServer = -10011,      // a cloud login without a P2P server set (137)
     ErrP2PUnreachable = -10012,   // the P2P service did not answer
     ErrRecorderFailed = -10013,   // the recorder failed to produce the answer
+    ErrNoResources = -10014,      // the system gave no means to wait on the session's socket
     ErrNotFindDevice = -11307,    // the P2P service knows no such serial
     ErrLoginCodeWrong = -11318,   // the login code was missing or wrong
 };

@@ -4,6 +4,10 @@
 // while the thread is not waiting is kept for its next wait.
 //
 // Threads: wait() on one thread (the session's), wake() on any.
+//
+// A waiter the platform could not equip (no event objects, no eventfd) is
+// not valid, and a session must not run on it: its wait could only return
+// at once, every time, and the thread would spin.
 
 #include "SocketPlatform.h"
 
@@ -16,6 +20,9 @@ public:
     {
         Readable = 1,
         Woken = 2,
+        // The platform could not wait on this socket; the session cannot go
+        // on, since every further wait would fail the same way.
+        Failed = 4,
     };
 
     SocketWaiter();

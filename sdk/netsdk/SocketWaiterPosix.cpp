@@ -32,8 +32,8 @@ void SocketWaiter::wake()
 int SocketWaiter::wait(sock::Handle socket, Clock::time_point until)
 {
     pollfd fds[2] = {{socket, POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
-    if (::poll(fds, 2, millisecondsUntil(until)) < 0 && errno != EINTR)
-        return Readable; // let the read report what went wrong
+    if (::poll(fds, 2, millisecondsUntil(until)) < 0)
+        return errno == EINTR ? 0 : Failed;
     int outcome = 0;
     if (fds[0].revents & (POLLIN | POLLHUP | POLLERR))
         outcome |= Readable;

@@ -37,11 +37,13 @@ void SocketWaiter::wake()
 
 int SocketWaiter::wait(sock::Handle socket, Clock::time_point until)
 {
+    if (!isValid())
+        return Failed;
     const SOCKET s = SOCKET(socket);
     // Bound once: selecting again would clear a close already recorded.
     if (m_selected != socket) {
         if (::WSAEventSelect(s, m_socketEvent, FD_READ | FD_CLOSE) != 0)
-            return Readable; // let the read report what went wrong
+            return Failed;
         m_selected = socket;
         m_closed = false;
     }
@@ -50,7 +52,9 @@ int SocketWaiter::wait(sock::Handle socket, Clock::time_point until)
     int outcome = m_closed ? Readable : 0;
     if (!m_closed) {
         WSAEVENT events[2] = {m_socketEvent, m_wakeEvent};
-        ::WSAWaitForMultipleEvents(2, events, FALSE, DWORD(millisecondsUntil(until)), FALSE);
+        if (::WSAWaitForMultipleEvents(2, events, FALSE, DWORD(millisecondsUntil(until)), FALSE) ==
+            WSA_WAIT_FAILED)
+            return Failed;
         WSANETWORKEVENTS happened{};
         if (::WSAEnumNetworkEvents(s, m_socketEvent, &happened) != 0)
             happened.lNetworkEvents = FD_CLOSE;

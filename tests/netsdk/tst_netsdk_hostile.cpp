@@ -7,15 +7,19 @@
 #include "ProtocolEncoder.h"
 #include "WireFormat.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QtTest>
 
 #include <dlfcn.h>
 #include <netdb.h>
+#include <sys/eventfd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <climits>
+#include <cstring>
 #include <thread>
 
 namespace {
@@ -27,6 +31,10 @@ constexpr char kSlowName[] = "slow-lookup.test";
 using GetAddrInfo = int (*)(const char *, const char *, const addrinfo *, addrinfo **);
 
 std::atomic<int> g_disconnects{0};
+// While set, the device SDK gets no eventfd: the way a system out of
+// descriptors or event objects treats it.
+std::atomic<bool> g_denySdkEventFds{false};
+using EventFd = int (*)(unsigned int, int);
 
 void TV_SDK_CALL onDisconnect(int, char *, int, void *)
 {
@@ -46,6 +54,11 @@ int TV_SDK_CALL stopOnFirstBlock(int, int, unsigned char *, int, void *user)
     if (play->calls++ == 0)
         play->api->stopRealPlay(play->handle, nullptr);
     return 1;
+}
+
+int threadCount()
+{
+    return int(QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
 }
 
 long residentKiB()
@@ -86,6 +99,20 @@ getaddrinfo(const char *node, const char *service, const addrinfo *hints, addrin
     return real(node, service, hints, res);
 }
 
+// Only the SDK's calls are denied: Qt in this process needs its own.
+extern "C" __attribute__((visibility("default"))) int eventfd(unsigned int count,
+                                                              int flags) noexcept
+{
+    static const auto real = reinterpret_cast<EventFd>(dlsym(RTLD_NEXT, "eventfd"));
+    Dl_info caller;
+    if (g_denySdkEventFds && dladdr(__builtin_return_address(0), &caller) && caller.dli_fname &&
+        std::strstr(caller.dli_fname, "libNetSDK")) {
+        errno = EMFILE;
+        return -1;
+    }
+    return real(count, flags);
+}
+
 class TestNetSdkHostile : public QObject
 {
     Q_OBJECT
@@ -113,6 +140,48 @@ private slots:
         QVERIFY2(NetSdkLoader::load(api, error), qPrintable(error));
         QVERIFY(api.init(onDisconnect, nullptr));
         api.setConnectTime(2000, 1);
+    }
+
+    // A session that cannot wait on its socket would find it "readable" at
+    // every turn and spin; the login must fail instead, with no thread left
+    // and the recorder's connection closed. First, while no other test has
+    // a thread of its own that could end meanwhile.
+    void loginWithoutAWaiterFailsCleanly()
+    {
+        std::atomic<bool> closedByClient{false}, counted{false};
+        HostileRecorder recorder([&](HostileRecorder::Peer &peer) {
+            peer.acceptLogin(0, 1);
+            tvwire::Frame frame;
+            QElapsedTimer open;
+            open.start();
+            while (peer.read(frame, 3000)) {
+            }
+            closedByClient = open.elapsed() < 2500;
+            // Stays until the threads are counted, or a while at most.
+            for (int i = 0; i < 300 && !counted; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        });
+        const quint16 port = recorder.start();
+        const int threadsBefore = threadCount();
+        int error = 0;
+        g_denySdkEventFds = true;
+        const int h = login(port, "admin", &error);
+        g_denySdkEventFds = false;
+        QCOMPARE(h, 0);
+        QCOMPARE(error, -10014);
+        QCOMPARE(api.getLastError(), -10014);
+        QTRY_VERIFY_WITH_TIMEOUT(closedByClient, 2500);
+        QCOMPARE(threadCount(), threadsBefore);
+        counted = true;
+        // The SDK itself is unharmed: the next login works.
+        HostileRecorder next([](HostileRecorder::Peer &peer) {
+            peer.acceptLogin(0, 1);
+            tvwire::Frame frame;
+            peer.read(frame, 2000);
+        });
+        const int h2 = login(next.start());
+        QVERIFY(h2 > 0);
+        api.logout(h2);
     }
 
     void refusesImpossibleChannelCounts_data()
