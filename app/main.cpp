@@ -8,6 +8,7 @@
 #include "SdkBinding.h"
 #include "StartupFiles.h"
 
+#include <QFile>
 #include <QIcon>
 #include <QMessageBox>
 #include <QTranslator>
@@ -20,9 +21,20 @@ constexpr int kCommandLineCount = 8; // the program name and seven values
 bool bindSdks(const QString &appDir)
 {
     std::string error;
-    if (SdkBinding::bind(appDir.toLocal8Bit().toStdString(), sdkApi(), error))
+#ifdef _WIN32
+    // The loader takes the path in UTF-16, so any folder name works; the
+    // 8-bit code page cannot spell every name a user's folder may have.
+    const SdkPath dir = appDir.toStdWString();
+#else
+    const SdkPath dir = QFile::encodeName(appDir).toStdString();
+#endif
+    if (SdkBinding::bind(dir, sdkApi(), error))
         return true;
-    const QString text = QString::fromLocal8Bit(error.c_str());
+#ifdef _WIN32
+    const QString text = QString::fromUtf8(error.c_str());
+#else
+    const QString text = QFile::decodeName(error.c_str());
+#endif
     std::fprintf(stderr, "telvane: %s\n", error.c_str());
     QMessageBox::critical(nullptr, QStringLiteral("Telvane"), text);
     return false;

@@ -61,16 +61,16 @@ bool bindPlay(const SdkLibrary &lib, const std::string &name, SdkApi &a, std::st
 
 } // namespace
 
-bool SdkBinding::bind(const std::string &appDir, SdkApi &api, std::string &error)
+bool SdkBinding::bind(const SdkPath &appDir, SdkApi &api, std::string &error)
 {
     const std::string netName = SdkLibrary::fileName(kNetSdkName);
     const std::string playName = SdkLibrary::fileName(kPlaySdkName);
     SdkApi bound;
-    if (!netLibrary().isOpen() && !netLibrary().open(appDir + "/" + netName, error))
+    if (!netLibrary().isOpen() && !netLibrary().open(SdkLibrary::join(appDir, netName), error))
         return false;
     if (!bindNet(netLibrary(), netName, bound, error))
         return false;
-    if (!playLibrary().isOpen() && !playLibrary().open(appDir + "/" + playName, error))
+    if (!playLibrary().isOpen() && !playLibrary().open(SdkLibrary::join(appDir, playName), error))
         return false;
     if (!bindPlay(playLibrary(), playName, bound, error))
         return false;

@@ -3,6 +3,7 @@
 // fills an SdkApi with every ordinal the program calls. Plain C++, no Qt.
 
 #include "SdkApi.h"
+#include "SdkLibrary.h"
 
 #include <string>
 
@@ -15,5 +16,5 @@ public:
     // Loads both libraries from appDir. On failure `error` names the library
     // and, where the library loaded, the ordinal that is missing; `api` is
     // left untouched then.
-    static bool bind(const std::string &appDir, SdkApi &api, std::string &error);
+    static bool bind(const SdkPath &appDir, SdkApi &api, std::string &error);
 };

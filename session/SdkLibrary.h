@@ -6,6 +6,15 @@
 
 #include <string>
 
+// A path as the platform's loader takes it: on Windows UTF-16, so that a
+// folder name outside the system's 8-bit code page still loads; elsewhere
+// the file name's bytes.
+#ifdef _WIN32
+using SdkPath = std::wstring;
+#else
+using SdkPath = std::string;
+#endif
+
 class SdkLibrary
 {
 public:
@@ -17,8 +26,12 @@ public:
     // The file name of a library on this platform: "NetSDK" gives NetSDK.dll
     // or libNetSDK.so.
     static std::string fileName(const std::string &baseName);
+    // directory + "/" + fileName, where fileName is plain ASCII.
+    static SdkPath join(const SdkPath &directory, const std::string &fileName);
 
-    bool open(const std::string &path, std::string &error);
+    // On failure `error` names the file and why, in UTF-8 on Windows and in
+    // the file name's own encoding elsewhere.
+    bool open(const SdkPath &path, std::string &error);
     void *resolve(int nOrdinal) const;
     bool isOpen() const { return m_handle != nullptr; }
 

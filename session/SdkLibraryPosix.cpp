@@ -11,7 +11,12 @@ std::string SdkLibrary::fileName(const std::string &baseName)
     return "lib" + baseName + ".so";
 }
 
-bool SdkLibrary::open(const std::string &path, std::string &error)
+SdkPath SdkLibrary::join(const SdkPath &directory, const std::string &fileName)
+{
+    return directory + "/" + fileName;
+}
+
+bool SdkLibrary::open(const SdkPath &path, std::string &error)
 {
     close();
     void *handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);

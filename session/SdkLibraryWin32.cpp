@@ -7,28 +7,43 @@ namespace {
 
 // The binding joins directory and file with '/', which the loader does not
 // promise to accept in a path.
-std::string nativePath(std::string path)
+std::wstring nativePath(std::wstring path)
 {
-    for (char &c : path) {
-        if (c == '/')
-            c = '\\';
+    for (wchar_t &c : path) {
+        if (c == L'/')
+            c = L'\\';
     }
     return path;
 }
 
+// Error texts are UTF-8, whatever the system's 8-bit code page: a path it
+// cannot spell must still show in the message.
+std::string toUtf8(const wchar_t *text, int length)
+{
+    if (length <= 0)
+        return std::string();
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0)
+        return std::string();
+    std::string out(std::size_t(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, length, &out[0], size, nullptr, nullptr);
+    return out;
+}
+
 std::string systemMessage(DWORD code)
 {
-    char *text = nullptr;
+    wchar_t *text = nullptr;
     const DWORD flags =
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
     DWORD length =
-        FormatMessageA(flags, nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+        FormatMessageW(flags, nullptr, code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
     std::string message = "error " + std::to_string(code);
     if (length && text) {
-        std::string why(text, length);
+        std::string why = toUtf8(text, int(length));
         while (!why.empty() && (why.back() == '\n' || why.back() == '\r' || why.back() == ' '))
             why.pop_back();
-        message += ": " + why;
+        if (!why.empty())
+            message += ": " + why;
     }
     LocalFree(text);
     return message;
@@ -43,13 +58,20 @@ std::string SdkLibrary::fileName(const std::string &baseName)
     return baseName + ".dll";
 }
 
-bool SdkLibrary::open(const std::string &path, std::string &error)
+SdkPath SdkLibrary::join(const SdkPath &directory, const std::string &fileName)
+{
+    return directory + L"/" + std::wstring(fileName.begin(), fileName.end());
+}
+
+bool SdkLibrary::open(const SdkPath &path, std::string &error)
 {
     close();
-    const std::string native = nativePath(path);
-    HMODULE module = LoadLibraryA(native.c_str());
+    const std::wstring native = nativePath(path);
+    HMODULE module = LoadLibraryW(native.c_str());
     if (!module) {
-        error = "cannot load " + native + " (" + systemMessage(GetLastError()) + ")";
+        const DWORD code = GetLastError();
+        error = "cannot load " + toUtf8(native.c_str(), int(native.size())) + " (" +
+                systemMessage(code) + ")";
         return false;
     }
     m_handle = reinterpret_cast<void *>(module);

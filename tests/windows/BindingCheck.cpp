@@ -2,6 +2,8 @@
 // Windows binding and calls across the boundary with real arguments.
 //   BindingCheck.exe                       the full check
 //   BindingCheck.exe --expect-missing N    NetSDK.dll here lacks ordinal N
+//   BindingCheck.exe --outside-code-page   the full check, from a folder the
+//                                          system's 8-bit code page cannot spell
 // Prints what failed and exits non-zero then; one summary line otherwise.
 #include "../../session/HostResolver.h"
 #include "../../session/SdkBinding.h"
@@ -31,18 +33,28 @@ int g_failed = 0;
     } while (0)
 
 // The directory of this program the way the application hands it over:
-// with forward slashes, as the toolkit reports directories.
-std::string ownDirectory()
+// UTF-16 with forward slashes, as the toolkit reports directories.
+std::wstring ownDirectory()
 {
-    char path[MAX_PATH] = {};
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path, length);
-    dir.erase(dir.find_last_of('\\'));
-    for (char &c : dir) {
-        if (c == '/' || c == '\\')
-            c = '/';
+    std::wstring path(32768, L'\0');
+    const DWORD length = GetModuleFileNameW(nullptr, &path[0], DWORD(path.size()));
+    path.resize(length);
+    path.erase(path.find_last_of(L'\\'));
+    for (wchar_t &c : path) {
+        if (c == L'\\')
+            c = L'/';
     }
-    return dir;
+    return path;
+}
+
+// True when the system's 8-bit code page cannot spell the path: only then
+// does a run from it show that nothing goes through that code page.
+bool outsideCodePage(const std::wstring &path)
+{
+    BOOL lost = FALSE;
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path.c_str(), int(path.size()), nullptr, 0,
+                        nullptr, &lost);
+    return lost != FALSE;
 }
 
 bool allBound(const SdkApi &a)
@@ -103,15 +115,22 @@ void TV_SDK_CALL onDisconnect(int nLoginHandle, char *, int, void *pUser)
     seen->thread = GetCurrentThreadId();
 }
 
-void checkLibraryBasics(const std::string &dir)
+void checkLibraryBasics(const std::wstring &dir)
 {
     CHECK(SdkLibrary::fileName("NetSDK") == "NetSDK.dll");
     SdkLibrary lib;
     std::string error;
-    CHECK(!lib.open(dir + "/NoSuchSdk.dll", error));
+    CHECK(!lib.open(SdkLibrary::join(dir, "NoSuchSdk.dll"), error));
     CHECK(error.rfind("cannot load ", 0) == 0 && error.find("NoSuchSdk.dll") != std::string::npos);
+    // The message spells the folder in UTF-8, whatever the code page.
+    const std::wstring folder = dir.substr(dir.find_last_of(L'/') + 1);
+    std::string folderUtf8(std::size_t(folder.size() * 4), '\0');
+    folderUtf8.resize(
+        std::size_t(WideCharToMultiByte(CP_UTF8, 0, folder.c_str(), int(folder.size()),
+                                        &folderUtf8[0], int(folderUtf8.size()), nullptr, nullptr)));
+    CHECK(!folderUtf8.empty() && error.find(folderUtf8) != std::string::npos);
     CHECK(!lib.isOpen());
-    CHECK(lib.open(dir + "/NetSDK.dll", error));
+    CHECK(lib.open(SdkLibrary::join(dir, "NetSDK.dll"), error));
     CHECK(lib.resolve(NetOrdLogin) != nullptr);
     CHECK(lib.resolve(1) == nullptr);                     // not exported
     CHECK(lib.resolve(0x10000 + NetOrdLogin) == nullptr); // not a 16-bit ordinal
@@ -223,7 +242,7 @@ int summary(const char *what)
     return g_failed == 0 ? EXIT_SUCCESS : EXIT_FAILURE;
 }
 
-int expectMissing(const std::string &dir, const char *ordinal)
+int expectMissing(const std::wstring &dir, const char *ordinal)
 {
     SdkApi api;
     std::string error;
@@ -239,9 +258,15 @@ int expectMissing(const std::string &dir, const char *ordinal)
 
 int main(int argc, char **argv)
 {
-    const std::string dir = ownDirectory();
+    const std::wstring dir = ownDirectory();
     if (argc == 3 && std::strcmp(argv[1], "--expect-missing") == 0)
         return expectMissing(dir, argv[2]);
+    if (argc == 2 && std::strcmp(argv[1], "--outside-code-page") == 0) {
+        CHECK(outsideCodePage(dir));
+        if (g_failed)
+            std::printf("code page %u can spell this folder's name: the run proves nothing\n",
+                        GetACP());
+    }
 
     checkLibraryBasics(dir);
     SdkApi api;
