@@ -56,25 +56,25 @@ DeviceLogin::DeviceLogin(Manner manner, Prompt prompt, Busy busy)
 QString DeviceLogin::parseErrorInfo(int nError)
 {
     switch (nError) {
-    case -10005:
+    case ErrTimeOut:
         return QCoreApplication::translate("CLoginDlg", "Time Out");
-    case -11300:
+    case ErrNoPower:
         return QCoreApplication::translate("CLoginDlg", "No Power");
-    case -11301:
-    case -11308:
-    case -11314:
-    case -11315:
-    case -11318:
+    case ErrPasswordWrong:
+    case ErrPasswordWrong2:
+    case ErrPasswordWrong3:
+    case ErrPasswordWrong4:
+    case ErrLoginCodeWrong:
         return QCoreApplication::translate("CLoginDlg", "Password Error");
-    case -11302:
+    case ErrUserNotExist:
         return QCoreApplication::translate("CLoginDlg", "User Not Exist");
-    case -11303:
+    case ErrUserLocked:
         return QCoreApplication::translate("CLoginDlg", "User Locked");
-    case -11304:
+    case ErrUserInBlacklist:
         return QCoreApplication::translate("CLoginDlg", "User In Blacklist");
-    case -11307:
+    case ErrNotFindDevice:
         return QCoreApplication::translate("CLoginDlg", "Not Find Device");
-    case -11316:
+    case ErrUserReserved:
         return QCoreApplication::translate("CLoginDlg", "User Reserved");
     default:
         return QString::number(nError);

@@ -1,6 +1,10 @@
 #pragma once
 // Constants of the wire format shared by libNetSDK and the recorder
-// simulator. docs/protocol.md describes the format in full.
+// simulator. docs/protocol.md describes the format in full. Replies carry
+// the result codes of the SDK contract (SdkDefs.h), and media the data
+// types its real-data callback hands on.
+
+#include "SdkDefs.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -48,15 +52,9 @@ constexpr std::uint16_t kLastMessageType = MsgP2PReply;
 // Media data kinds, passed unchanged to the real-data callback.
 enum MediaKind : std::uint8_t
 {
-    MediaVideo = 1,    // one H.264 access unit, Annex B
-    MediaVideoKey = 2, // the same, an IDR access unit carrying SPS and PPS
+    MediaVideo = tvsdk::RealDataVideo,
+    MediaVideoKey = tvsdk::RealDataVideoKey,
 };
-
-// Result codes carried in reply bodies; 0 is success.
-constexpr std::int32_t kResultOk = 0;
-constexpr std::int32_t kResultUnknownCommand = -10007;
-constexpr std::int32_t kResultRefused = -10010;
-constexpr std::int32_t kResultFailed = -10013;
 
 inline std::uint32_t maxBodyFor(std::uint16_t type)
 {

@@ -242,7 +242,7 @@ void RecorderSession::handleConfig(const tvwire::Frame &frame)
         return close("malformed configuration request");
     const SimOptions &o = m_server->options();
     if (o.failConfig.contains(request.command)) {
-        answer.result = tvwire::kResultFailed;
+        answer.result = tvsdk::ErrRecorderFailed;
     } else if (request.command == 9) {
         answer.data.assign(229, 0);
         answer.data[212] = o.remoteControl ? 1 : 0;
@@ -252,7 +252,7 @@ void RecorderSession::handleConfig(const tvwire::Frame &frame)
         std::memcpy(answer.data.data(), &h, 4); // little-endian host
         std::memcpy(answer.data.data() + 4, &w, 4);
     } else {
-        answer.result = tvwire::kResultUnknownCommand;
+        answer.result = tvsdk::ErrUnknownCommand;
     }
     log(QString("configuration %1: result %2").arg(request.command).arg(answer.result));
     reply(frame, tvwire::MsgConfigReply, tvwire::encodeBody(answer));

@@ -27,12 +27,12 @@ void RecorderSession::handleRealPlay(const tvwire::Frame &frame)
     tvwire::RealPlayReply answer;
     if (o.refuseRealPlay || request.channel != o.channelsA + o.channelsB || m_viewer ||
         m_viewerPending) {
-        answer.result = tvwire::kResultRefused;
+        answer.result = tvsdk::ErrRefused;
         log(QString("real play on channel %1 refused").arg(request.channel));
         return reply(frame, tvwire::MsgRealPlayReply, tvwire::encodeBody(answer));
     }
     if (!openMediaWake()) {
-        answer.result = tvwire::kResultFailed;
+        answer.result = tvsdk::ErrRecorderFailed;
         log("real play refused: out of descriptors");
         return reply(frame, tvwire::MsgRealPlayReply, tvwire::encodeBody(answer));
     }
@@ -185,7 +185,7 @@ void RecorderSession::handleStop(const tvwire::Frame &frame)
     if (known)
         stopViewer();
     reply(frame, tvwire::MsgStopRealPlayReply,
-          tvwire::encodeBody(tvwire::ResultReply{known ? 0 : tvwire::kResultRefused}));
+          tvwire::encodeBody(tvwire::ResultReply{known ? tvsdk::ResultOk : tvsdk::ErrRefused}));
 }
 
 void RecorderSession::handleJson(const tvwire::Frame &frame)

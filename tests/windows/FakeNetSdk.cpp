@@ -2,7 +2,7 @@
 // only (see NetSDK-*.def). Each function checks that its arguments arrived
 // as the binding's typedefs pass them and answers so the check program can
 // tell. Callbacks are made on a thread of this library, as the real one does.
-#include "../../session/SdkDefs.h"
+#include "../../sdk/contract/SdkDefs.h"
 
 #include <cstring>
 #include <type_traits>

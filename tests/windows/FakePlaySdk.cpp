@@ -1,6 +1,6 @@
 // A stand-in for the play SDK, built as H264Play.dll and exported by ordinal
 // only (see H264Play-*.def). Port 0 is the only port, as the program uses it.
-#include "../../session/SdkDefs.h"
+#include "../../sdk/contract/SdkDefs.h"
 
 #include <type_traits>
 

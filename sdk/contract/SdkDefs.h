@@ -1,11 +1,12 @@
 #pragma once
-// The boundary to the recorder's two SDKs: the device SDK (network session)
+// The contract of the recorder's two SDKs: the device SDK (network session)
 // and the play SDK (decoding into a window). Both are bound by ordinal only,
-// so every ordinal, argument list and record layout the program relies on is
+// so every ordinal, argument list, record layout and result code that the
+// program, the SDKs of this project and the recorder simulator rely on is
 // written down here and nowhere else.
 //
-// This header is plain C++ on purpose: the SDK libraries of this project and
-// the Windows binding include it without Qt.
+// This header is plain C++ on purpose: the SDK libraries of this project,
+// the simulator and the Windows binding include it without Qt.
 
 #include <cstddef>
 #include <cstdint>
@@ -105,7 +106,6 @@ constexpr int kCmdSystemFunction = 9;
 constexpr int kCmdDisplayResolution = 127;
 constexpr int kSystemFunctionTimeoutMs = 5000;
 constexpr int kDisplayResolutionTimeoutMs = 1000;
-constexpr int kErrorAgentLogin = -11609;
 constexpr const char *kRemoteCtrlCommand = "OPRemoteCtrl";
 constexpr int kRemoteCtrlMsgId = 4000;
 constexpr int kRemoteCtrlChannel = -1;
@@ -113,22 +113,52 @@ constexpr int kRemoteCtrlTimeoutMs = 1000;
 constexpr int kPlayStreamBufferSize = 2048000;
 constexpr int kPlayHeaderLength = 1;
 
-// Login error codes the recorder reports through the login call.
-enum LoginError : int
+// ---- result codes ----------------------------------------------------------
+// A call's result, its error out-parameter and the last error (41) hold 0
+// for success or one of these; the recorder's replies carry the same codes.
+// docs/protocol.md says when each comes.
+enum Result : int
 {
-    ErrTimeOut = -10005,
+    ResultOk = 0,
+    // The device SDK's own.
+    ErrNotInitialised = -10001,   // a call before initialise (52) or after clean-up (6)
+    ErrInvalidParameter = -10002, // null pointer, bad size, malformed identity record
+    ErrInvalidHandle = -10003,    // no such login or real-play handle
+    ErrConnectFailed = -10004,    // the recorder refused the connection or was unreachable
+    ErrTimeOut = -10005,          // no answer within the timeout
+    ErrBufferTooSmall = -10006,   // the caller's buffer cannot hold the record
+    ErrUnknownCommand = -10007,   // the recorder knows no such configuration command
+    ErrProtocol = -10008,         // the peer sent something the SDK cannot parse
+    ErrDisconnected = -10009,     // the session was lost
+    ErrRefused = -10010,          // the recorder refused the request (e.g. real play)
+    ErrNoP2PServer = -10011,      // a cloud login without a P2P server set (137)
+    ErrP2PUnreachable = -10012,   // the P2P service did not answer
+    ErrRecorderFailed = -10013,   // the recorder failed to produce the answer
+    ErrNoResources = -10014,      // the system gave no means to wait on the session's socket
+    // The recorder's refusals of a login.
     ErrNoPower = -11300,
     ErrPasswordWrong = -11301,
     ErrUserNotExist = -11302,
     ErrUserLocked = -11303,
     ErrUserInBlacklist = -11304,
     ErrUserAlreadyLogged = -11306,
-    ErrNotFindDevice = -11307,
+    ErrNotFindDevice = -11307, // also the P2P service's answer for a serial it does not know
     ErrPasswordWrong2 = -11308,
     ErrPasswordWrong3 = -11314,
     ErrPasswordWrong4 = -11315,
     ErrUserReserved = -11316,
-    ErrPasswordWrong5 = -11318,
+    ErrLoginCodeWrong = -11318, // the login code was missing or wrong
+};
+
+// The last error right after a successful cloud login through an agent:
+// the session is open, but the recorder cannot be operated through it.
+constexpr int kErrorAgentLogin = -11609;
+
+// The data type handed to the real-data callback.
+enum RealDataType : int
+{
+    RealDataVideo = 1,    // one H.264 access unit, Annex B byte stream
+    RealDataVideoKey = 2, // the same, an IDR access unit that starts with SPS and PPS
 };
 
 // ---- records: byte layouts, integers little-endian 32-bit ------------------
