@@ -1,6 +1,7 @@
 #include "P2PService.h"
 
 #include "Messages.h"
+#include "SdkDefs.h"
 #include "SimLog.h"
 #include "WireChannel.h"
 #include "WireFormat.h"
@@ -95,7 +96,7 @@ void P2PService::answer(QTcpSocket *socket, WireChannel &channel)
         reply.host = m_recorderAddress.toString().toStdString();
         reply.port = m_recorderPort;
     } else {
-        reply.result = -11307;
+        reply.result = tvsdk::ErrNotFindDevice;
     }
     log(QString("serial %1 %2")
             .arg(SimLog::peerText(query.serial), reply.result ? "unknown" : "found"),

@@ -4,6 +4,7 @@
 #include "Messages.h"
 #include "ProtocolEncoder.h"
 #include "RecorderServer.h"
+#include "SdkDefs.h"
 #include "SimLog.h"
 #include "WireFormat.h"
 
@@ -11,7 +12,6 @@
 #include <QTcpSocket>
 #include <QTimer>
 
-#include <cstring>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -163,12 +163,12 @@ int RecorderSession::decideLogin(const tvwire::LoginRequest &request) const
     const auto expected =
         tvwire::LoginProof::compute(password.toStdString(), m_nonce, request.user);
     if (!tvwire::LoginProof::matches(expected, request.proof) || !known)
-        return -11301;
+        return tvsdk::ErrPasswordWrong;
     if (o.userStates.contains(user))
         return o.userStates.value(user);
     if (o.requireLoginCode && (!request.hasLoginCode || request.loginCode != o.loginCode))
-        return -11318;
-    return 0;
+        return tvsdk::ErrLoginCodeWrong;
+    return tvsdk::ResultOk;
 }
 
 void RecorderSession::handleLogin(const tvwire::Frame &frame)
@@ -182,7 +182,7 @@ void RecorderSession::handleLogin(const tvwire::Frame &frame)
     tvwire::LoginReply answer;
     answer.result = decideLogin(request);
     const QString who = SimLog::peerText(request.user);
-    if (answer.result != 0) {
+    if (answer.result != tvsdk::ResultOk) {
         log(QString("login of %1 refused with %2").arg(who).arg(answer.result));
         return refuseLogin(frame, answer);
     }
@@ -191,13 +191,14 @@ void RecorderSession::handleLogin(const tvwire::Frame &frame)
                            tvwire::MsgRealPlayRequest, tvwire::MsgStopRealPlay,
                            tvwire::MsgJsonCommand, tvwire::MsgLogout},
                           tvwire::kMaxControlBody);
-    answer.notice = (o.agent && request.kind == 2) ? -11609 : 0;
+    const bool cloud = request.kind == tvsdk::kLoginKindCloud;
+    answer.notice = (o.agent && cloud) ? tvsdk::kErrorAgentLogin : tvsdk::ResultOk;
     answer.channelA = o.channelsA;
     answer.channelB = o.channelsB;
     answer.serial = o.serial.toStdString();
     reply(frame, tvwire::MsgLoginReply, tvwire::encodeBody(answer));
     log(QString("login of %1 (%2) accepted, session id %3%4")
-            .arg(who, request.kind == 2 ? "cloud" : "by address")
+            .arg(who, cloud ? "cloud" : "by address")
             .arg(m_sessionId)
             .arg(answer.notice ? " as agent" : ""));
     startFaultTimers();
@@ -243,14 +244,14 @@ void RecorderSession::handleConfig(const tvwire::Frame &frame)
     const SimOptions &o = m_server->options();
     if (o.failConfig.contains(request.command)) {
         answer.result = tvsdk::ErrRecorderFailed;
-    } else if (request.command == 9) {
-        answer.data.assign(229, 0);
-        answer.data[212] = o.remoteControl ? 1 : 0;
-    } else if (request.command == 127) {
-        answer.data.assign(8, 0);
-        const std::int32_t h = m_server->display().height(), w = m_server->display().width();
-        std::memcpy(answer.data.data(), &h, 4); // little-endian host
-        std::memcpy(answer.data.data() + 4, &w, 4);
+    } else if (request.command == tvsdk::kCmdSystemFunction) {
+        answer.data.assign(tvsdk::SystemFunction::kSize, 0);
+        answer.data[tvsdk::SystemFunction::kRemoteCtrlFlag] = o.remoteControl ? 1 : 0;
+    } else if (request.command == tvsdk::kCmdDisplayResolution) {
+        using namespace tvsdk::DisplayResolution;
+        answer.data.assign(kSize, 0);
+        tvsdk::writeInt32(answer.data.data(), kHeight, m_server->display().height());
+        tvsdk::writeInt32(answer.data.data(), kWidth, m_server->display().width());
     } else {
         answer.result = tvsdk::ErrUnknownCommand;
     }

@@ -4,6 +4,7 @@
 #include "ProtocolEncoder.h"
 #include "RecorderServer.h"
 #include "RecorderSession.h"
+#include "SdkDefs.h"
 #include "SimLog.h"
 #include "WireFormat.h"
 
@@ -195,7 +196,7 @@ void RecorderSession::handleJson(const tvwire::Frame &frame)
         return close("malformed JSON command");
     const QByteArray text(reinterpret_cast<const char *>(command.json.data()),
                           int(command.json.size()));
-    if (command.name == "OPRemoteCtrl") {
+    if (command.name == tvsdk::kRemoteCtrlCommand) {
         m_server->commandLog().append(text);
         logRemoteCtrl(text);
     } else {

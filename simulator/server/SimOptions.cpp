@@ -1,13 +1,36 @@
 #include "SimOptions.h"
 
+#include "SdkDefs.h"
+
 #include <QCommandLineParser>
 #include <QRegularExpression>
 
+#include <utility>
+
+using namespace tvsdk;
+
 namespace {
 
-const char *kStates = "locked (-11303), blacklisted (-11304), reserved (-11316), "
-                      "no-power (-11300), not-found (-11302), logged-in (-11306), "
-                      "password (-11301) or any negative code";
+// The refusals --user-state names, in the order --help lists them.
+const std::pair<const char *, int> kStates[] = {
+    {"locked", ErrUserLocked},      {"blacklisted", ErrUserInBlacklist},
+    {"reserved", ErrUserReserved},  {"no-power", ErrNoPower},
+    {"not-found", ErrUserNotExist}, {"logged-in", ErrUserAlreadyLogged},
+    {"password", ErrPasswordWrong},
+};
+
+QString statesText()
+{
+    QStringList states;
+    for (const auto &[name, code] : kStates)
+        states << QString("%1 (%2)").arg(name).arg(code);
+    return states.join(", ") + " or any negative code";
+}
+
+QString configCommandsText()
+{
+    return QString("%1 or %2").arg(kCmdSystemFunction).arg(kCmdDisplayResolution);
+}
 
 QList<QCommandLineOption> optionList()
 {
@@ -16,18 +39,31 @@ QList<QCommandLineOption> optionList()
         {"p2p-listen", "Run the P2P service there (off unless given).", "ADDR:PORT"},
         {"serial", "Cloud serial number (default 7f3a9c2e41b8d605).", "SN"},
         {"user", "Account (repeatable; default admin with an empty password).", "NAME:PASSWORD"},
-        {"user-state", QString("Refuse NAME's logins: STATE is %1.").arg(kStates), "NAME:STATE"},
-        {"no-remote-control", "Report no remote-control support (byte 212 of command 9 is 0)."},
-        {"agent", "Cloud logins succeed with last error -11609."},
-        {"require-login-code", "Refuse logins without login code N (-11318).", "N"},
+        {"user-state", QString("Refuse NAME's logins: STATE is %1.").arg(statesText()),
+         "NAME:STATE"},
+        {"no-remote-control",
+         QString("Report no remote-control support (byte %1 of command %2 is 0).")
+             .arg(SystemFunction::kRemoteCtrlFlag)
+             .arg(kCmdSystemFunction)},
+        {"agent", QString("Cloud logins succeed with last error %1.").arg(kErrorAgentLogin)},
+        {"require-login-code",
+         QString("Refuse logins without login code N (%1).").arg(ErrLoginCodeWrong), "N"},
         {"resolution", "Display resolution (default 1920x1080).", "WxH"},
         {"fps", "Display frames per second (default 25).", "N"},
-        {"channels", "Channel counts at 288 and 324 (default 4:4); play runs on A+B.", "A:B"},
+        {"channels",
+         QString("Channel counts at %1 and %2 (default 4:4); play runs on A+B.")
+             .arg(DeviceInfo::kChannelBaseA)
+             .arg(DeviceInfo::kChannelBaseB),
+         "A:B"},
         {"command-log", "Append every OPRemoteCtrl text, byte for byte, to FILE.", "FILE"},
         {"drop-after", "Close each session SECONDS after its login.", "SECONDS"},
         {"hang-after", "Each session stops answering SECONDS after its login.", "SECONDS"},
-        {"refuse-realplay", "Refuse every real play (-10010)."},
-        {"fail-config", "Answer configuration command 9 or 127 with -10013 (repeatable).", "CMD"},
+        {"refuse-realplay", QString("Refuse every real play (%1).").arg(ErrRefused)},
+        {"fail-config",
+         QString("Answer configuration command %1 with %2 (repeatable).")
+             .arg(configCommandsText())
+             .arg(ErrRecorderFailed),
+         "CMD"},
         {"login-timeout",
          "Close connections that have not logged in after SECONDS (default 10; fractions allowed).",
          "SECONDS"},
@@ -86,12 +122,10 @@ bool SimOptions::parseSize(const QString &text, int &width, int &height)
 
 int SimOptions::stateCode(const QString &state)
 {
-    static const QMap<QString, int> codes = {
-        {"locked", -11303},    {"blacklisted", -11304}, {"reserved", -11316}, {"no-power", -11300},
-        {"not-found", -11302}, {"logged-in", -11306},   {"password", -11301},
-    };
-    if (codes.contains(state))
-        return codes.value(state);
+    for (const auto &[name, code] : kStates) {
+        if (state == QLatin1String(name))
+            return code;
+    }
     int code = 0;
     return toInt(state, code, -99999, -1) ? code : 0;
 }
@@ -162,8 +196,8 @@ bool SimOptions::parse(const QStringList &arguments, QString &error, bool &exitN
     fixedRate = p.isSet("fixed-rate");
     pictureTrace = p.value("picture-trace");
     for (const QString &c : p.values("fail-config")) {
-        if (c != "9" && c != "127")
-            return error = "bad --fail-config " + c + " (9 or 127)", false;
+        if (c != QString::number(kCmdSystemFunction) && c != QString::number(kCmdDisplayResolution))
+            return error = "bad --fail-config " + c + " (" + configCommandsText() + ")", false;
         failConfig.insert(c.toInt());
     }
     if (p.isSet("login-timeout") && !parseSeconds(p.value("login-timeout"), loginTimeoutMs))
