@@ -6,6 +6,7 @@
 #include "Relauncher.h"
 #include "SdkApi.h"
 #include "SdkBinding.h"
+#include "SessionHandOff.h"
 #include "StartupFiles.h"
 
 #include <QFile>
@@ -75,6 +76,8 @@ int main(int argc, char *argv[])
     if (!bindSdks(appDir))
         return kBindingFailed;
 
+    // The window before the dialog: its constructor initialises the device
+    // SDK, which every login, the silent one included, runs on.
     CTelvane window;
     CLoginDlg dialog;
     const QStringList args = app.arguments();
@@ -89,10 +92,7 @@ int main(int argc, char *argv[])
     if (!bLoggedIn)
         return 0;
 
-    window.setLoginResult(dialog.m_nLoginHandle, dialog.m_nChannel, dialog.m_nDevWidth,
-                          dialog.m_nDevHeight);
-    window.show();
-    window.startRealPlay();
+    SessionHandOff::play(window, dialog.loginResult());
     const int nExitCode = app.exec();
     // The new instance starts before this one closes its SDK session.
     Relauncher::relaunchIfRequested(nExitCode);

@@ -8,6 +8,7 @@
 #include "PlayExtras.h"
 #include "SdkApi.h"
 #include "SdkBinding.h"
+#include "SessionHandOff.h"
 #include "SimProcess.h"
 
 #include <QApplication>
@@ -105,6 +106,24 @@ bool BenchSession::open(QString &error)
         }
         port = m_link->port();
     }
+    if (!play(port, error))
+        return false;
+    if (QWidget *surface = m_video->findChild<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+        surface->installEventFilter(this);
+    PlayExtras::instance().setObserver(0, &BenchSession::onFrame, this);
+    // The fade-in and the first key frame settle before anything is timed.
+    if (!waitFor([this] { return m_framesSeen > 25; }, 15000)) {
+        error = "no frames were painted";
+        return false;
+    }
+    wait(1000);
+    return true;
+}
+
+bool BenchSession::play(quint16 port, QString &error)
+{
+    // The window first: its constructor initialises the device SDK that the
+    // login runs on.
     m_window = std::make_unique<CTelvane>();
     CLoginDlg dialog;
     dialog.setLoginInfo("0", "127.0.0.1", "", QString::number(port), "admin", "", "English");
@@ -112,9 +131,19 @@ bool BenchSession::open(QString &error)
         error = "the login failed";
         return false;
     }
-    m_window->setLoginResult(dialog.m_nLoginHandle, dialog.m_nChannel, dialog.m_nDevWidth,
-                             dialog.m_nDevHeight);
-    m_window->show();
+    bool fitted = false;
+    const bool playing =
+        SessionHandOff::play(*m_window, dialog.loginResult(), [this, &fitted, &error](CTelvane &) {
+            fitted = fitFrame(error);
+            return fitted;
+        });
+    if (!playing && fitted)
+        error = "the real play did not start";
+    return playing;
+}
+
+bool BenchSession::fitFrame(QString &error)
+{
     m_video = m_window->findChild<CVideoFrame *>();
     // The window keeps its borders and title bar around the larger frame.
     const QSize chrome = m_window->size() - m_video->size();
@@ -133,19 +162,6 @@ bool BenchSession::open(QString &error)
                    m_window->windowHandle()->isExposed();
         },
         5000);
-    if (m_window->startRealPlay() <= 0) {
-        error = "the real play did not start";
-        return false;
-    }
-    if (QWidget *surface = m_video->findChild<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
-        surface->installEventFilter(this);
-    PlayExtras::instance().setObserver(0, &BenchSession::onFrame, this);
-    // The fade-in and the first key frame settle before anything is timed.
-    if (!waitFor([this] { return m_framesSeen > 25; }, 15000)) {
-        error = "no frames were painted";
-        return false;
-    }
-    wait(1000);
     return true;
 }
 

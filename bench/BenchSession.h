@@ -83,6 +83,10 @@ protected:
 
 private:
     static void onFrame(void *user, const TvPlayFrameTimes *times);
+    // Logs in through the port, hands the session to the window and plays.
+    bool play(quint16 port, QString &error);
+    // Sizes the shown window around the options' frame.
+    bool fitFrame(QString &error);
 
     Options m_options;
     QTemporaryDir m_temp;

@@ -38,10 +38,6 @@ CLoginDlg::CLoginDlg(QWidget *parent) : QDialog(parent)
     setWindowFlags(Qt::FramelessWindowHint);
     setObjectName(QStringLiteral("MainFrame"));
     ui.TitleFrame->setObjectName(QStringLiteral("TitleWidget"));
-    m_nLoginHandle = -1;
-    m_nChannel = -1;
-    m_nDevWidth = 0;
-    m_nDevHeight = 0;
 
     m_pTitleWidget = new CTitleWidget(this, false);
     auto *titleLayout = new QHBoxLayout(ui.TitleFrame);
@@ -154,17 +150,10 @@ bool CLoginDlg::runLogin(bool bInteractive)
         bInteractive ? DeviceLogin::Manner::Interactive : DeviceLogin::Manner::Silent,
         [this](const QString &message) { showPrompt(message); },
         [this](bool bBusy) { setLoginBusy(bBusy); });
-    LoginResult result;
-    result.nLoginHandle = m_nLoginHandle;
-    result.nChannel = m_nChannel;
-    result.nDevWidth = m_nDevWidth;
-    result.nDevHeight = m_nDevHeight;
+    LoginResult result = m_loginResult;
     const bool bOk = login.run(readInput(), result);
     setLoginBusy(false); // whichever way the login ended
-    m_nLoginHandle = result.nLoginHandle;
-    m_nChannel = result.nChannel;
-    m_nDevWidth = result.nDevWidth;
-    m_nDevHeight = result.nDevHeight;
+    m_loginResult = result;
     return bOk;
 }
 

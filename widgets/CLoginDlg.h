@@ -4,6 +4,7 @@
 // Return, and is also the holder of the silent login start-up tries first.
 // GUI thread only.
 
+#include "DeviceLogin.h"
 #include "ui_CLoginDlg.h"
 
 #include <QDialog>
@@ -11,7 +12,6 @@
 
 class CTitleWidget;
 class QComboBox;
-struct LoginInput;
 
 class CLoginDlg : public QDialog
 {
@@ -25,10 +25,9 @@ public:
                       const QString &port, const QString &userName, const QString &password,
                       const QString &language);
 
-    int m_nLoginHandle;
-    int m_nChannel;
-    int m_nDevWidth;
-    int m_nDevHeight;
+    // What the last login gave: after a successful one, the open session
+    // that start-up hands to the main window (SessionHandOff).
+    const LoginResult &loginResult() const { return m_loginResult; }
 
 public slots:
     void onCloseWindow();
@@ -54,6 +53,7 @@ private:
     void endLoginBusy();
     void discardQueuedInput();
 
+    LoginResult m_loginResult;
     int m_nEncrypt;
     int m_nEncryptCode;
     Ui::CLoginDlg ui;

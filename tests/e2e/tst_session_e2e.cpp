@@ -12,6 +12,7 @@
 #include "RunLoop.h"
 #include "SdkApi.h"
 #include "SdkBinding.h"
+#include "SessionHandOff.h"
 #include "SimProcess.h"
 #include "TestConfigDir.h"
 
@@ -101,12 +102,10 @@ bool TestSessionE2E::openSession(SimProcess &sim, CTelvane &window)
     dialog.setLoginInfo("0", "127.0.0.1", "", QString::number(sim.port()), "admin", "", "English");
     if (!dialog.onLoginDevice())
         return false;
-    window.setLoginResult(dialog.m_nLoginHandle, dialog.m_nChannel, dialog.m_nDevWidth,
-                          dialog.m_nDevHeight);
-    window.show();
-    auto *video = window.findChild<CVideoFrame *>();
-    video->setFixedSize(kFrame);
-    return QTest::qWaitForWindowExposed(&window) && window.startRealPlay() > 0;
+    return SessionHandOff::play(window, dialog.loginResult(), [](CTelvane &shown) {
+        shown.findChild<CVideoFrame *>()->setFixedSize(kFrame);
+        return QTest::qWaitForWindowExposed(&shown);
+    });
 }
 
 QImage TestSessionE2E::grabFrame(CTelvane &window)
@@ -216,7 +215,7 @@ void TestSessionE2E::leadingZeroIsDecimal()
     QVERIFY(dialog.onLoginDevice());
     QTRY_VERIFY(meant.log().contains("login of \"admin\" (by address) accepted"));
     QVERIFY(!octal.log().contains("connection from"));
-    sdkApi().logout(dialog.m_nLoginHandle);
+    sdkApi().logout(dialog.loginResult().nLoginHandle);
 }
 
 QTEST_MAIN(TestSessionE2E)

@@ -6,6 +6,7 @@
 #include "CVideoFrame.h"
 #include "SdkApi.h"
 #include "SdkBinding.h"
+#include "SessionHandOff.h"
 
 #include <QCoreApplication>
 #include <QSettings>
@@ -27,11 +28,10 @@ bool SessionRig::openSession(quint16 port, CTelvane &window)
     dialog.setLoginInfo("0", "127.0.0.1", "", QString::number(port), "admin", "", "English");
     if (!dialog.onLoginDevice())
         return false;
-    window.setLoginResult(dialog.m_nLoginHandle, dialog.m_nChannel, dialog.m_nDevWidth,
-                          dialog.m_nDevHeight);
-    window.show();
-    window.findChild<CVideoFrame *>()->setFixedSize(480, 270);
-    return QTest::qWaitForWindowExposed(&window) && window.startRealPlay() > 0;
+    return SessionHandOff::play(window, dialog.loginResult(), [](CTelvane &shown) {
+        shown.findChild<CVideoFrame *>()->setFixedSize(480, 270);
+        return QTest::qWaitForWindowExposed(&shown);
+    });
 }
 
 int SessionRig::runUntilExit(int timeoutMs, qint64 &elapsedMs)

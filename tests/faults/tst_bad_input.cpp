@@ -141,7 +141,7 @@ void TestBadInput::sevenBadArguments()
     QVERIFY(!dialog.onLoginDevice());
     QVERIFY2(clock.elapsed() < 4000, qPrintable(QString("took %1 ms").arg(clock.elapsed())));
     QVERIFY(answerer.texts().isEmpty());
-    QVERIFY(dialog.m_nLoginHandle <= 0);
+    QVERIFY(dialog.loginResult().nLoginHandle <= 0);
     // The language is stored as given, and read back the same.
     QCOMPARE(AppConfig::readText(ConfigKeys::kLanguage, ""), args[6]);
 }

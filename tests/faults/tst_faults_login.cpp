@@ -100,7 +100,7 @@ void TestFaultsLogin::loginAgainstFaultyRecorder()
     QVERIFY2(QRegularExpression("^(" + prompt + ")$").match(answerer.texts().first()).hasMatch(),
              qPrintable(answerer.texts().first()));
     QVERIFY2(elapsed < boundMs, qPrintable(QString("took %1 ms").arg(elapsed)));
-    QVERIFY(dialog.m_nLoginHandle <= 0);
+    QVERIFY(dialog.loginResult().nLoginHandle <= 0);
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
     QCOMPARE(fileBytes(dir.filePath()), before);
     bool loginEnabled = false;

@@ -130,8 +130,8 @@ void TestLogin::defaultsWithoutFile()
     QCOMPARE(dialog.size(), QSize(550, 420));
     QCOMPARE(dialog.objectName(), QString("MainFrame"));
     QVERIFY(dialog.windowFlags() & Qt::FramelessWindowHint);
-    QCOMPARE(dialog.m_nLoginHandle, -1);
-    QCOMPARE(dialog.m_nChannel, -1);
+    QCOMPARE(dialog.loginResult().nLoginHandle, -1);
+    QCOMPARE(dialog.loginResult().nChannel, -1);
     QVERIFY(sdk.calls().isEmpty());
 }
 
@@ -163,10 +163,10 @@ void TestLogin::addressLogin()
     QCOMPARE(resolution.at(1).toInt(), kCmdDisplayResolution);
     QCOMPARE(resolution.at(4).toInt(), 8);
     QCOMPARE(resolution.at(5).toInt(), 1000);
-    QCOMPARE(dialog.m_nLoginHandle, 7);
-    QCOMPARE(dialog.m_nChannel, 5);
-    QCOMPARE(dialog.m_nDevWidth, 1920);
-    QCOMPARE(dialog.m_nDevHeight, 1080);
+    QCOMPARE(dialog.loginResult().nLoginHandle, 7);
+    QCOMPARE(dialog.loginResult().nChannel, 5);
+    QCOMPARE(dialog.loginResult().nDevWidth, 1920);
+    QCOMPARE(dialog.loginResult().nDevHeight, 1080);
 }
 
 void TestLogin::channelSum_data()
@@ -193,7 +193,7 @@ void TestLogin::channelSum()
     LoginDlgDriver d(dialog);
     d.fillAddress("10.1.2.3", "34568", "admin", "pw");
     d.clickLogin();
-    QCOMPARE(dialog.m_nChannel, nChannel);
+    QCOMPARE(dialog.loginResult().nChannel, nChannel);
 }
 
 void TestLogin::cloudLogin()
@@ -298,7 +298,7 @@ void TestLogin::failures()
     QCOMPARE(sdk.sequence(), calls);
     if (calls.contains("N62")) {
         QCOMPARE(argsOf(sdk, NetOrdLogout), QVariantList({loginResult}));
-        QCOMPARE(dialog.m_nLoginHandle, -1);
+        QCOMPARE(dialog.loginResult().nLoginHandle, -1);
     }
     QVERIFY(dialog.result() != QDialog::Accepted);
     QVERIFY(!QFile::exists(dir.filePath()));
