@@ -11,19 +11,15 @@ APP="$1"
 SHOTS="$2"
 MODE="$3"
 LANGUAGE="${TV_DEMO_LANGUAGE:-English}"
+TV_TAG=run
+. "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 cd "$APP"
 
-SIM_OUT="$(mktemp)"
-./recorder-sim --listen 127.0.0.1:0 --command-log "$SHOTS/commands.log" >"$SIM_OUT" 2>"$SHOTS/recorder-sim.log" &
-SIM=$!
-trap 'kill $SIM 2>/dev/null || true; rm -f "$SIM_OUT"' EXIT
-for _ in $(seq 100); do
-    grep -q '^listening ' "$SIM_OUT" && break
-    sleep 0.1
-done
-PORT="$(sed -n 's/^listening .*:\([0-9]*\)$/\1/p' "$SIM_OUT")"
-[ -n "$PORT" ] || { echo "[run] the recorder simulator did not start" >&2; exit 1; }
-echo "[run] recorder simulator listening on 127.0.0.1:$PORT"
+trap 'kill "${TV_SIM_PID:-}" 2>/dev/null || true' EXIT
+tv_start_simulator ./recorder-sim "$SHOTS/recorder-sim.log" --command-log "$SHOTS/commands.log" ||
+    die "the recorder simulator did not start"
+PORT="$TV_SIM_PORT"
+say "recorder simulator listening on 127.0.0.1:$PORT"
 
 # ini_set <section> <key> <value>: sets one value in Config.ini, keeping the rest.
 ini_set() {

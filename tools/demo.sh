@@ -5,10 +5,12 @@ set -euo pipefail
 APP="$(cd "$1" && pwd)"
 ROOT="$(cd "$APP/.." && pwd)"
 SHOTS="$ROOT/shots"
+TV_TAG=run
+. "$ROOT/tools/lib/common.sh"
 mkdir -p "$SHOTS"
 
 if [ -n "${DISPLAY:-}" ] && [ -z "${TV_DEMO_HEADLESS:-}" ]; then
     exec "$ROOT/tools/demo-session.sh" "$APP" "$SHOTS" interactive
 fi
 xvfb-run -a -s "-screen 0 1600x1000x24" "$ROOT/tools/demo-session.sh" "$APP" "$SHOTS" headless
-echo "[run] screenshots saved in $SHOTS"
+say "screenshots saved in $SHOTS"
