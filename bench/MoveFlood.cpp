@@ -56,29 +56,29 @@ public:
         QCoreApplication::sendEvent(m_video, &e);
     }
 
+    // Five steps a button: press, release, double-click, release, wheel.
     void button(int step)
     {
-        const Qt::MouseButton b = (step / 5) % 2 ? Qt::RightButton : Qt::LeftButton;
-        const bool left = b == Qt::LeftButton;
-        const int key = left ? Key_Map_LeftButton : Key_Map_RightButton;
-        switch (step % 5) {
-        case 0:
-            mouse(QEvent::MouseButtonPress, b, key,
-                  left ? ZT_MSG_LBUTTON_DOWN : ZT_MSG_RBUTTON_DOWN);
-            break;
-        case 1:
-            mouse(QEvent::MouseButtonRelease, b, key, left ? ZT_MSG_LBUTTON_UP : ZT_MSG_RBUTTON_UP);
-            break;
-        case 2:
-            mouse(QEvent::MouseButtonDblClick, b, key,
-                  left ? ZT_MSG_LBUTTON_DBLCLK : ZT_MSG_RBUTTON_DBLCLK);
-            break;
-        case 3:
-            mouse(QEvent::MouseButtonRelease, b, key, left ? ZT_MSG_LBUTTON_UP : ZT_MSG_RBUTTON_UP);
-            break;
-        default:
+        struct Click
+        {
+            QEvent::Type type;
+            ZT_MSG_TYPE left;
+            ZT_MSG_TYPE right;
+        };
+        static const Click clicks[] = {
+            {QEvent::MouseButtonPress, ZT_MSG_LBUTTON_DOWN, ZT_MSG_RBUTTON_DOWN},
+            {QEvent::MouseButtonRelease, ZT_MSG_LBUTTON_UP, ZT_MSG_RBUTTON_UP},
+            {QEvent::MouseButtonDblClick, ZT_MSG_LBUTTON_DBLCLK, ZT_MSG_RBUTTON_DBLCLK},
+            {QEvent::MouseButtonRelease, ZT_MSG_LBUTTON_UP, ZT_MSG_RBUTTON_UP},
+        };
+        if (step % 5 == 4) {
             wheel(step % 2 ? 120 : -120);
+            return;
         }
+        const bool left = (step / 5) % 2 == 0;
+        const Click &c = clicks[step % 5];
+        mouse(c.type, left ? Qt::LeftButton : Qt::RightButton,
+              left ? Key_Map_LeftButton : Key_Map_RightButton, left ? c.left : c.right);
     }
 
     std::vector<std::string> expected;

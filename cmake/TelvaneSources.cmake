@@ -10,20 +10,38 @@ function(tv_glob_sources out)
     set(${out} ${result} PARENT_SCOPE)
 endfunction()
 
-# A Qt Test executable run by ctest, headless, from the application directory
-# so that it finds the SDK libraries, skin and translations the way the
-# client does.
-function(tv_add_qtest name)
-    cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+# A static library of plain classes (no moc) from this folder, which its
+# users include by name: SOURCES, and the libraries it passes on (LIBS).
+# Position-independent, so that a shared library may link it too.
+function(tv_add_plain_library name)
+    cmake_parse_arguments(L "" "" "SOURCES;LIBS" ${ARGN})
+    add_library(${name} STATIC ${L_SOURCES})
+    set_target_properties(${name} PROPERTIES POSITION_INDEPENDENT_CODE ON AUTOMOC OFF)
+    target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+    target_compile_options(${name} PRIVATE ${TV_WARNINGS})
+    target_link_libraries(${name} PUBLIC ${L_LIBS})
+endfunction()
+
+# A Qt Test executable run by ctest from the application directory, so that
+# it finds the SDK libraries, skin and translations the way the client does:
+# COMMAND runs it on the Qt platform PLATFORM, within TIMEOUT (120 s unless
+# given).
+function(tv_add_test_executable name)
+    cmake_parse_arguments(T "" "TIMEOUT;PLATFORM" "SOURCES;LIBS;COMMAND" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     target_compile_options(${name} PRIVATE ${TV_WARNINGS})
     target_link_libraries(${name} PRIVATE telvane_core tv_testsupport Qt5::Test ${T_LIBS})
-    add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${TV_APP_DIR})
+    add_test(NAME ${name} COMMAND ${T_COMMAND} WORKING_DIRECTORY ${TV_APP_DIR})
     if(NOT T_TIMEOUT)
         set(T_TIMEOUT 120)
     endif()
     set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT}
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TV_APP_DIR=${TV_APP_DIR}")
+        ENVIRONMENT "QT_QPA_PLATFORM=${T_PLATFORM};TV_APP_DIR=${TV_APP_DIR}")
+endfunction()
+
+# A headless Qt Test.
+function(tv_add_qtest name)
+    tv_add_test_executable(${name} ${ARGN} PLATFORM offscreen COMMAND ${name})
 endfunction()
 
 # A cross-built Qt has no Linguist tools of its own; the translations are
@@ -53,18 +71,10 @@ endfunction()
 # through the window system as they do for a user. SERVER_ARGS replaces the
 # default single 1600x1000 screen (two screens side by side, for example).
 function(tv_add_xtest name)
-    cmake_parse_arguments(T "" "TIMEOUT;SERVER_ARGS" "SOURCES;LIBS" ${ARGN})
-    if(NOT T_SERVER_ARGS)
-        set(T_SERVER_ARGS "-screen 0 1600x1000x24")
+    cmake_parse_arguments(X "" "SERVER_ARGS" "" ${ARGN})
+    if(NOT X_SERVER_ARGS)
+        set(X_SERVER_ARGS "-screen 0 1600x1000x24")
     endif()
-    add_executable(${name} ${T_SOURCES})
-    target_compile_options(${name} PRIVATE ${TV_WARNINGS})
-    target_link_libraries(${name} PRIVATE telvane_core tv_testsupport Qt5::Test ${T_LIBS})
-    add_test(NAME ${name} COMMAND xvfb-run -a -s "${T_SERVER_ARGS}" ${TV_APP_DIR}/${name}
-        WORKING_DIRECTORY ${TV_APP_DIR})
-    if(NOT T_TIMEOUT)
-        set(T_TIMEOUT 120)
-    endif()
-    set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT}
-        ENVIRONMENT "QT_QPA_PLATFORM=xcb;TV_APP_DIR=${TV_APP_DIR}")
+    tv_add_test_executable(${name} ${X_UNPARSED_ARGUMENTS} PLATFORM xcb
+        COMMAND xvfb-run -a -s "${X_SERVER_ARGS}" ${TV_APP_DIR}/${name})
 endfunction()
