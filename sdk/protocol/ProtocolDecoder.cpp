@@ -30,17 +30,29 @@ bool checkHeaderPrefix(const std::uint8_t *data, std::size_t size, std::string &
         error = "reserved flags set";
         return false;
     }
-    if (size >= 8) {
-        const std::uint16_t type = std::uint16_t(data[6] | data[7] << 8);
-        if (type < kFirstMessageType || type > kLastMessageType) {
-            error = "unknown message type " + std::to_string(type);
-            return false;
-        }
+    const auto header = ProtocolDecoder::announced(data, size);
+    if (header.hasType && (header.type < kFirstMessageType || header.type > kLastMessageType)) {
+        error = "unknown message type " + std::to_string(header.type);
+        return false;
     }
     return true;
 }
 
 } // namespace
+
+ProtocolDecoder::Announced ProtocolDecoder::announced(const std::uint8_t *data, std::size_t size)
+{
+    Announced header;
+    if (size >= 8) {
+        header.hasType = true;
+        header.type = std::uint16_t(data[6] | data[7] << 8);
+    }
+    if (size >= kHeaderSize) {
+        header.hasLength = true;
+        header.length = le32(data + 16);
+    }
+    return header;
+}
 
 ProtocolDecoder::Result ProtocolDecoder::decode(const std::uint8_t *data, std::size_t size,
                                                 Frame &frame, std::size_t &consumed,
@@ -55,8 +67,9 @@ ProtocolDecoder::Result ProtocolDecoder::decode(const std::uint8_t *data, std::s
         return Malformed;
     if (size < kHeaderSize)
         return NeedMore;
-    const std::uint16_t type = std::uint16_t(data[6] | data[7] << 8);
-    const std::uint32_t length = le32(data + 16);
+    const Announced header = announced(data, size);
+    const std::uint16_t type = header.type;
+    const std::uint32_t length = header.length;
     if (length > maxBodyFor(type)) {
         error = "body of " + std::to_string(length) + " bytes exceeds the limit for type " +
                 std::to_string(type);

@@ -23,6 +23,18 @@ public:
 
     static Result decode(const std::uint8_t *data, std::size_t size, Frame &frame,
                          std::size_t &consumed, std::string &error);
+
+    // What a header announces as far as the bytes reach: the message type
+    // once 8 bytes are there, the body length once the whole header is. A
+    // receiver checks them against what it allows before the body comes.
+    struct Announced
+    {
+        bool hasType = false;
+        std::uint16_t type = 0;
+        bool hasLength = false;
+        std::uint32_t length = 0;
+    };
+    static Announced announced(const std::uint8_t *data, std::size_t size);
 };
 
 } // namespace tvwire

@@ -34,22 +34,17 @@ bool WireChannel::readAvailable()
 
 bool WireChannel::admissible(const std::uint8_t *data, std::size_t size, QString &error) const
 {
-    if (size >= 8) {
-        const std::uint16_t type = std::uint16_t(data[6] | data[7] << 8);
-        if (type >= 32 || !(m_acceptedTypes & (std::uint32_t(1) << type))) {
-            error = QString("message type %1 is not one this peer may send").arg(type);
-            return false;
-        }
+    const auto header = tvwire::ProtocolDecoder::announced(data, size);
+    if (header.hasType &&
+        (header.type >= 32 || !(m_acceptedTypes & (std::uint32_t(1) << header.type)))) {
+        error = QString("message type %1 is not one this peer may send").arg(header.type);
+        return false;
     }
-    if (size >= tvwire::kHeaderSize) {
-        const std::uint32_t length = std::uint32_t(data[16]) | std::uint32_t(data[17]) << 8 |
-                                     std::uint32_t(data[18]) << 16 | std::uint32_t(data[19]) << 24;
-        if (length > m_maxBody) {
-            error = QString("body of %1 bytes exceeds the %2 this peer may send now")
-                        .arg(length)
-                        .arg(m_maxBody);
-            return false;
-        }
+    if (header.hasLength && header.length > m_maxBody) {
+        error = QString("body of %1 bytes exceeds the %2 this peer may send now")
+                    .arg(header.length)
+                    .arg(m_maxBody);
+        return false;
     }
     return true;
 }
