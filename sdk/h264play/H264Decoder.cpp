@@ -15,7 +15,7 @@ constexpr long kMaxSide = 8192;
 constexpr long kMaxPixels = 8192L * 4320L;
 } // namespace
 
-H264Decoder::H264Decoder(FrameSlot &slot) : m_stage(slot) {}
+H264Decoder::H264Decoder(FrameSlot &slot) : m_sequence(kMaxSide, kMaxPixels), m_stage(slot) {}
 
 H264Decoder::~H264Decoder()
 {
@@ -96,9 +96,17 @@ void H264Decoder::feed(const std::uint8_t *data, std::size_t length, std::int64_
 
 void H264Decoder::decode(const std::uint8_t *data, int size, std::int64_t inputNs)
 {
-    if (m_sequence.changes(data, std::size_t(size)))
+    switch (m_sequence.judge(data, std::size_t(size), inputNs)) {
+    case SequenceGate::Verdict::Drop:
+        ++m_unitsDropped;
+        return;
+    case SequenceGate::Verdict::Rebuild:
         startSequence(inputNs);
-    if (!m_codec || m_sequence.exceeds(kMaxSide, kMaxPixels))
+        break;
+    case SequenceGate::Verdict::Decode:
+        break;
+    }
+    if (!m_codec)
         return;
     // The parser's output is not reference counted, so sending it copies it
     // into a padded buffer of the decoder's own.

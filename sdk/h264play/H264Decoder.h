@@ -9,7 +9,7 @@
 // soon as the access unit that holds it is complete.
 
 #include "ConversionStage.h"
-#include "SequenceWatch.h"
+#include "SequenceGate.h"
 
 #include <atomic>
 #include <cstddef>
@@ -41,6 +41,7 @@ public:
     void finish() { m_stage.finish(); }
 
     std::int64_t framesDecoded() const { return m_framesDecoded; }
+    std::int64_t unitsDropped() const { return m_unitsDropped; }
     std::int64_t framesConverted() const { return m_stage.framesConverted(); }
     int width() const { return m_width; }
     int height() const { return m_height; }
@@ -51,9 +52,10 @@ private:
     // pictures it still holds: libavcodec only ever deepens its reorder
     // buffer, so one that junk or an earlier encoder setup made deep would
     // hold back every later live picture, and the last few for good. Only a
-    // change of size, format or depth counts (SequenceWatch): reopening
-    // costs the decoder and its threads, and a stream that switches between
-    // equivalent parameter sets would pay that on every access unit.
+    // change of size, format or depth counts, and only as often as
+    // SequenceGate allows: reopening costs the decoder and its threads, and
+    // a stream that switches between parameter sets would pay that on every
+    // access unit.
     void startSequence(std::int64_t inputNs);
     void decode(const std::uint8_t *data, int size, std::int64_t inputNs);
     void receive(std::int64_t inputNs);
@@ -63,8 +65,9 @@ private:
     AVPacket *m_packet = nullptr;
     AVFrame *m_frame = nullptr;
     std::vector<std::uint8_t> m_input; // padded copy the parser may overread
-    SequenceWatch m_sequence;
+    SequenceGate m_sequence;
     ConversionStage m_stage;
     std::atomic<std::int64_t> m_framesDecoded{0};
+    std::atomic<std::int64_t> m_unitsDropped{0};
     std::atomic<int> m_width{0}, m_height{0};
 };

@@ -42,6 +42,10 @@ typedef struct TvPlayStats
     // and droppedBytes add up to all that was given, every picture those
     // bytes completed has been counted in framesDecoded.
     int64_t bytesDecoded;
+    // Access units not decoded: pictures beyond the size limit, and units of
+    // a new sequence before its first IDR picture or while fresh decoders
+    // were rationed.
+    int64_t unitsDropped;
 } TvPlayStats;
 
 // Replaces the observer of a port (null to remove). Kept until the port is

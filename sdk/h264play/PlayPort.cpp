@@ -166,6 +166,7 @@ int PlayPort::stats(TvPlayStats &out)
     out.droppedBytes = c.dropped;
     out.dropEpisodes = c.episodes;
     out.framesDecoded = m_decoder->framesDecoded();
+    out.unitsDropped = m_decoder->unitsDropped();
     out.framesConverted = m_decoder->framesConverted();
     out.framesPainted = m_slot.framesPainted();
     out.width = m_decoder->width();

@@ -27,13 +27,14 @@ std::size_t nalEnd(const std::uint8_t *data, std::size_t begin, std::size_t next
 }
 } // namespace
 
-bool SequenceWatch::changes(const std::uint8_t *unit, std::size_t size)
+SequenceWatch::Sets SequenceWatch::read(const std::uint8_t *unit, std::size_t size)
 {
     // The last set before the pictures is the one they use: a set with the
     // same id replaces an earlier one, and a unit may carry a stale set
     // ahead of the recorder's own.
     SpsShape shape;
     bool found = false;
+    m_keyframe = false;
     for (std::size_t at = nextNal(unit, size, 0); at < size;) {
         const int type = unit[at] & 0x1f;
         // A unit holds one picture: the parser starts the next unit at any
@@ -41,8 +42,10 @@ bool SequenceWatch::changes(const std::uint8_t *unit, std::size_t size)
         // macroblock 0), so the sets before that slice are the picture's.
         // Units that start no picture (data partitions, which the decoder
         // ignores) do not end them.
-        if ((type == kNalSlice || type == kNalIdrSlice) && at + 1 < size && (unit[at + 1] & 0x80))
+        if ((type == kNalSlice || type == kNalIdrSlice) && at + 1 < size && (unit[at + 1] & 0x80)) {
+            m_keyframe = type == kNalIdrSlice;
             break;
+        }
         const std::size_t next = nextNal(unit, size, at);
         SpsShape candidate;
         if (type == kNalSps && candidate.parse(unit + at, nalEnd(unit, at, next, size) - at)) {
@@ -53,14 +56,14 @@ bool SequenceWatch::changes(const std::uint8_t *unit, std::size_t size)
     }
     if (!found) {
         m_unitsBefore = m_unitsBefore || !m_seen;
-        return false;
+        return Sets::None;
     }
     if (m_seen && shape == m_last)
-        return false;
+        return Sets::Same;
     const bool changed = m_seen || m_unitsBefore;
     m_last = shape;
     m_seen = true;
-    return changed;
+    return changed ? Sets::New : Sets::Same;
 }
 
 bool SequenceWatch::exceeds(long maxSide, long maxPixels) const

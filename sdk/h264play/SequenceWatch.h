@@ -16,11 +16,26 @@
 class SequenceWatch
 {
 public:
-    // True when the unit carries sequence parameter sets that differ from
-    // the last ones seen. The first ones ever seen are a change only when
-    // units came before them: whatever those were, the decoder took them,
-    // and they may have left it holding pictures back (see H264Decoder).
-    bool changes(const std::uint8_t *unit, std::size_t size);
+    enum class Sets
+    {
+        None, // no readable sequence parameter set
+        Same, // the shape of the last ones seen
+        New,
+    };
+    // What the unit's sequence parameter sets say against the last ones
+    // seen. The first ones ever seen are new only when units came before
+    // them: whatever those were, the decoder took them, and they may have
+    // left it holding pictures back (see H264Decoder).
+    Sets read(const std::uint8_t *unit, std::size_t size);
+    bool changes(const std::uint8_t *unit, std::size_t size)
+    {
+        return read(unit, size) == Sets::New;
+    }
+    // The shape of the last sets seen.
+    const SpsShape &shape() const { return m_last; }
+    // Whether the unit last read begins an IDR picture, the only kind at
+    // which a stream may switch to other sets.
+    bool keyframe() const { return m_keyframe; }
     // True when the pictures of the current sequence would be larger than
     // the decoder takes: wider or taller than maxSide, or more than
     // maxPixels in all.
@@ -30,4 +45,5 @@ private:
     SpsShape m_last;
     bool m_seen = false;
     bool m_unitsBefore = false;
+    bool m_keyframe = false;
 };

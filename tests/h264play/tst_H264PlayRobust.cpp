@@ -1,6 +1,7 @@
 // Damaged and changing streams, and input that outruns the decoder.
 
 #include "PlaySdk.h"
+#include "SequenceGate.h"
 #include "SequenceWatch.h"
 #include "TestFrame.h"
 #include "TestStream.h"
@@ -55,6 +56,8 @@ private slots:
     void firstSetAfterOtherUnitsStartsASequence();
     void newSequenceOnlyWhenTheShapeChanges_data();
     void newSequenceOnlyWhenTheShapeChanges();
+    void rationsFreshDecoders_data();
+    void rationsFreshDecoders();
 
 private:
     PlaySdk m_sdk;
@@ -118,6 +121,7 @@ void TestH264PlayRobust::followsAResolutionChange()
     QTRY_COMPARE(qint64(m_sdk.stats().framesDecoded), qint64(5 + expected.size()));
     QTRY_VERIFY(TestStream::difference(frame.grab().toImage(), expected.last()) < kTolerance);
     QCOMPARE(m_sdk.stats().height, 1024);
+    QCOMPARE(qint64(m_sdk.stats().unitsDropped), qint64(0));
     QCOMPARE(sizes.first(), QSize(1920, 1080));
     QCOMPARE(sizes.last(), QSize(1280, 1024));
     m_sdk.finish();
@@ -294,14 +298,18 @@ void TestH264PlayRobust::newSequenceOnlyWhenTheShapeChanges_data()
     QTest::addColumn<int>("bFrames");
     QTest::addColumn<int>("gop");
     QTest::addColumn<QString>("x264");
-    QTest::addColumn<int>("changes");
+    QTest::addColumn<int>("rebuilds");
+    QTest::addColumn<int>("drops");
     const QString same = "testsrc2=size=320x240:rate=25";
     // Units of the two streams alternate, each carrying its own set while
-    // it is a keyframe: a change per switch of shape, none for other fields.
-    QTest::newRow("another set id") << same << 0 << 1 << "sps-id=1" << 0;
-    QTest::newRow("another frame rate") << "testsrc2=size=320x240:rate=30" << 0 << 1 << "" << 0;
-    QTest::newRow("another size") << "testsrc2=size=352x288:rate=25" << 0 << 1 << "" << 7;
-    QTest::newRow("another reorder depth") << same << 2 << 4 << "" << 2;
+    // it is a keyframe: a fresh decoder per switch of shape while they last,
+    // none for other fields. Alternating sizes spend the ration; then the
+    // decoder keeps the size it has and the other one's units are dropped.
+    QTest::newRow("another set id") << same << 0 << 1 << "sps-id=1" << 0 << 0;
+    QTest::newRow("another frame rate")
+        << "testsrc2=size=320x240:rate=30" << 0 << 1 << "" << 0 << 0;
+    QTest::newRow("another size") << "testsrc2=size=352x288:rate=25" << 0 << 1 << "" << 4 << 2;
+    QTest::newRow("another reorder depth") << same << 2 << 4 << "" << 2 << 0;
 }
 
 void TestH264PlayRobust::newSequenceOnlyWhenTheShapeChanges()
@@ -310,7 +318,8 @@ void TestH264PlayRobust::newSequenceOnlyWhenTheShapeChanges()
     QFETCH(int, bFrames);
     QFETCH(int, gop);
     QFETCH(QString, x264);
-    QFETCH(int, changes);
+    QFETCH(int, rebuilds);
+    QFETCH(int, drops);
     const QString common = "aud=1:repeat-headers=1";
     const QByteArray streams[2] = {
         TestStream::encode("testsrc2=size=320x240:rate=25", 4, 0, common, 1),
@@ -323,17 +332,88 @@ void TestH264PlayRobust::newSequenceOnlyWhenTheShapeChanges()
         for (int i = 0; i < 4; ++i)
             units[s].append(streams[s].mid(at[i], at[i + 1] - at[i]));
     }
-    SequenceWatch watch;
-    int seen = 0;
+    SequenceGate gate(8192, 8192L * 4320L);
+    QMap<SequenceGate::Verdict, int> seen;
+    std::int64_t now = 0;
     for (int i = 0; i < 4; ++i) {
         for (const auto &stream : units) {
             const QByteArray &unit = stream[i];
-            if (watch.changes(reinterpret_cast<const std::uint8_t *>(unit.constData()),
-                              std::size_t(unit.size())))
-                ++seen;
+            now += 40000000;
+            ++seen[gate.judge(reinterpret_cast<const std::uint8_t *>(unit.constData()),
+                              std::size_t(unit.size()), now)];
         }
     }
-    QCOMPARE(seen, changes);
+    QCOMPARE(seen.value(SequenceGate::Verdict::Rebuild), rebuilds); // 7 before the ration
+    QCOMPARE(seen.value(SequenceGate::Verdict::Drop), drops);
+}
+
+void TestH264PlayRobust::rationsFreshDecoders_data()
+{
+    // Units 40 ms apart: a, b, c are keyframes with the sets of three
+    // picture sizes, L of one beyond the limit; p has b's sets before a
+    // picture that is not a keyframe, '.' no sets; '|' is a pause of one
+    // refill.
+    // Verdicts: d decode, R fresh decoder first, x drop.
+    QTest::addColumn<QString>("units");
+    QTest::addColumn<QString>("verdicts");
+    const char *const rows[][3] = {
+        {"one change of size, at once", "a..b..b.", "dddRdddd"},
+        {"alternating sizes", "abababab", "dRRRRxdx"},
+        {"settles on the new size", "ababab.b.|b.", "dRRRRxxxxRd"},
+        {"one more per refill", "ababa|cab", "dRRRRRxx"},
+        {"too large costs none", "aLaLaL.a", "dxdxdxxd"},
+        {"sets without a keyframe cost none", "apapapab", "dxdxdxdR"},
+        {"a new sequence starts at its keyframe", "ap.b.", "dxxRd"},
+        {"junk before the first set", ".a.a", "dRdd"},
+        {"first set too large", "L.a", "xxR"},
+    };
+    for (const auto &row : rows)
+        QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]);
+}
+
+// The ration holds however the sizes alternate, and a stream that keeps to
+// one size again is followed.
+void TestH264PlayRobust::rationsFreshDecoders()
+{
+    QFETCH(QString, units);
+    QFETCH(QString, verdicts);
+    static const QMap<QChar, QByteArray> unitOf = [] {
+        QMap<QChar, QByteArray> m;
+        m['a'] = TestStream::encode("testsrc2=size=320x240:rate=25", 1, 0);
+        m['b'] = TestStream::encode("testsrc2=size=352x288:rate=25", 1, 0);
+        m['c'] = TestStream::encode("testsrc2=size=176x144:rate=25", 1, 0);
+        m['L'] = TestStream::encode("color=c=gray:rate=25:size=8208x16", 1, 0);
+        m['.'] = QByteArray("\x00\x00\x01\x01\x9a", 5);
+        const int sps = m['b'].indexOf(QByteArray("\x00\x00\x01\x67", 4));
+        m['p'] =
+            m['b'].mid(sps, m['b'].indexOf(QByteArray("\x00\x00\x01", 3), sps + 3) - sps) + m['.'];
+        return m;
+    }();
+    SequenceGate gate(8192, 8192L * 4320L);
+    QString seen;
+    std::int64_t now = 0;
+    for (const QChar u : units) {
+        if (u == '|') {
+            now += SequenceGate::kRefillNs;
+            continue;
+        }
+        now += 40000000;
+        const QByteArray &unit = unitOf[u];
+        QVERIFY(!unit.isEmpty());
+        switch (gate.judge(reinterpret_cast<const std::uint8_t *>(unit.constData()),
+                           std::size_t(unit.size()), now)) {
+        case SequenceGate::Verdict::Decode:
+            seen += 'd';
+            break;
+        case SequenceGate::Verdict::Rebuild:
+            seen += 'R';
+            break;
+        case SequenceGate::Verdict::Drop:
+            seen += 'x';
+            break;
+        }
+    }
+    QCOMPARE(seen, verdicts);
 }
 
 QTEST_MAIN(TestH264PlayRobust)
