@@ -113,6 +113,8 @@ private slots:
     void rateAndDelay_data();
     void rateAndDelay();
     void senderFeelsBackPressure();
+    void closesSilentConnections_data();
+    void closesSilentConnections();
 };
 
 void TestLinkEmulator::rateAndDelay_data()
@@ -267,6 +269,48 @@ void TestLinkEmulator::senderFeelsBackPressure()
     pollfd p{client.fd, POLLIN, 0};
     QCOMPARE(::poll(&p, 1, 2000), 1);
     QVERIFY(::recv(client.fd, &byte, 1, 0) <= 0);
+}
+
+void TestLinkEmulator::closesSilentConnections_data()
+{
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<bool>("serverTalks");
+    QTest::newRow("client talks") << "unlimited" << false;
+    QTest::newRow("server talks, slow link") << "1.5M/40" << true;
+}
+
+// Bytes one way keep a connection open however long; once neither side
+// sends, the emulator closes both after its idle time-out.
+void TestLinkEmulator::closesSilentConnections()
+{
+    QFETCH(QString, link);
+    QFETCH(bool, serverTalks);
+    constexpr int kIdleMs = 300;
+    LinkShape shape;
+    QVERIFY(LinkShape::parse(link.toStdString(), shape));
+    Fd listener, client, server;
+    const quint16 port = listenOn(listener);
+    LinkEmulator emulator(shape, kIdleMs);
+    std::string error;
+    QVERIFY2(port && emulator.start(port, error), error.c_str());
+    QVERIFY(connectThrough(emulator, listener, client, server));
+    const int from = serverTalks ? server.fd : client.fd, to = serverTalks ? client.fd : server.fd;
+    for (int i = 0; i < 10; ++i) {
+        char byte = char(i);
+        QCOMPARE(::send(from, &byte, 1, 0), ssize_t(1));
+        QVERIFY(readExactly(to, &byte, 1, 3000));
+        QCOMPARE(byte, char(i));
+        std::this_thread::sleep_for(std::chrono::milliseconds(kIdleMs / 3));
+    }
+    QElapsedTimer silence;
+    silence.start();
+    for (const int fd : {client.fd, server.fd}) {
+        char byte = 0;
+        pollfd p{fd, POLLIN, 0};
+        QCOMPARE(::poll(&p, 1, 3000), 1);
+        QCOMPARE(::recv(fd, &byte, 1, 0), ssize_t(0));
+    }
+    QVERIFY2(silence.elapsed() < kIdleMs * 3, qPrintable(QString::number(silence.elapsed())));
 }
 
 QTEST_GUILESS_MAIN(TestLinkEmulator)

@@ -33,7 +33,10 @@ void setNoDelay(int fd)
 }
 } // namespace
 
-LinkEmulator::LinkEmulator(const LinkShape &shape) : m_shape(shape) {}
+LinkEmulator::LinkEmulator(const LinkShape &shape, int idleTimeoutMs)
+    : m_shape(shape), m_idleTimeoutMs(std::max(0, idleTimeoutMs))
+{
+}
 
 LinkEmulator::~LinkEmulator()
 {
@@ -142,8 +145,8 @@ void LinkEmulator::relay(int client)
         return;
     }
     setNoDelay(client);
-    m_relays.push_back(
-        std::make_unique<LinkRelay>(client, server, m_shape, m_up, m_down, m_stopPipe[0]));
+    m_relays.push_back(std::make_unique<LinkRelay>(client, server, m_shape, m_idleTimeoutMs, m_up,
+                                                   m_down, m_stopPipe[0]));
 }
 
 int LinkEmulator::connectTarget() const

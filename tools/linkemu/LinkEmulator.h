@@ -6,6 +6,10 @@
 // queue, so a sender faster than the link sees its own socket's send queue
 // fill, as on a real slow path.
 //
+// A connection on which no byte has moved either way for the idle time-out
+// is closed, so that peers that vanished without closing do not hold the
+// kMaxConnections slots for good.
+//
 // Threads: one accepts, one per connection relays; at most kMaxConnections
 // at once. Memory per connection is bounded by the queue, the delay line
 // (rate x delay, at most 4 MiB) and the socket buffers. Start and stop from
@@ -27,8 +31,12 @@ class LinkEmulator
 {
 public:
     static constexpr int kMaxConnections = 16;
+    // Longer than any silence of a live session: the client's keep-alives
+    // and the recorder's pictures come every few seconds.
+    static constexpr int kDefaultIdleTimeoutMs = 60000;
 
-    explicit LinkEmulator(const LinkShape &shape);
+    // idleTimeoutMs 0 keeps silent connections open.
+    explicit LinkEmulator(const LinkShape &shape, int idleTimeoutMs = kDefaultIdleTimeoutMs);
     ~LinkEmulator();
     LinkEmulator(const LinkEmulator &) = delete;
     LinkEmulator &operator=(const LinkEmulator &) = delete;
@@ -52,6 +60,7 @@ private:
     void setBuffers(int fd) const;
 
     LinkShape m_shape;
+    int m_idleTimeoutMs;
     LinkCounters m_up, m_down;
     int m_listen = -1;
     int m_stopPipe[2] = {-1, -1};

@@ -36,6 +36,7 @@ std::size_t LinkPipe::room() const
 void LinkPipe::push(const char *data, std::size_t n)
 {
     m_counters.bytesIn += std::int64_t(n);
+    m_moved += std::int64_t(n);
     while (n > 0) {
         // Tops up the last segment first, so that small writes still make
         // full segments, as TCP coalesces them.
@@ -107,6 +108,7 @@ bool LinkPipe::flush(int fd, std::int64_t nowNs, bool &blocked)
         }
         s.offset += std::size_t(n);
         m_counters.bytesOut += n;
+        m_moved += n;
         if (s.offset < s.bytes.size()) {
             blocked = true;
             return true;

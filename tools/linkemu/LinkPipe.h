@@ -29,6 +29,8 @@ public:
     // blocked as flush last reported it.
     std::int64_t nextEventNs(std::int64_t nowNs, bool blocked) const;
     bool empty() const { return m_queue.empty() && m_flight.empty(); }
+    // Bytes taken from the sender and written to the receiver so far.
+    std::int64_t moved() const { return m_moved; }
 
 private:
     struct Segment
@@ -46,6 +48,7 @@ private:
     double m_burst;
     std::deque<Segment> m_queue, m_flight;
     std::size_t m_queued = 0, m_inFlight = 0;
+    std::int64_t m_moved = 0;
     double m_tokens;
     std::int64_t m_refilledNs;
     // The queue held segments when the bucket was last refilled, so the

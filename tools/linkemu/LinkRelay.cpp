@@ -51,11 +51,23 @@ bool advance(Direction &d, std::int64_t now)
 }
 } // namespace
 
-LinkRelay::LinkRelay(int clientFd, int serverFd, const LinkShape &shape, LinkCounters &up,
-                     LinkCounters &down, int stopFd)
-    : m_client(clientFd), m_server(serverFd), m_stop(stopFd), m_shape(shape), m_up(up),
-      m_down(down), m_thread([this] { run(); })
+LinkRelay::LinkRelay(int clientFd, int serverFd, const LinkShape &shape, int idleTimeoutMs,
+                     LinkCounters &up, LinkCounters &down, int stopFd)
+    : m_client(clientFd), m_server(serverFd), m_stop(stopFd), m_shape(shape),
+      m_idleNs(std::int64_t(idleTimeoutMs) * 1000000), m_up(up), m_down(down),
+      m_thread([this] { run(); })
 {
+}
+
+std::int64_t LinkRelay::silenceLeft(std::int64_t moved, std::int64_t nowNs)
+{
+    if (moved != m_lastMoved) {
+        m_lastMoved = moved;
+        m_activeNs = nowNs;
+    }
+    if (m_idleNs <= 0)
+        return -1;
+    return std::max<std::int64_t>(0, m_activeNs + m_idleNs - nowNs);
 }
 
 LinkRelay::~LinkRelay()
@@ -75,8 +87,10 @@ void LinkRelay::run()
             break;
         if (dirs[0].outShut && dirs[1].outShut)
             break;
+        std::int64_t wait = silenceLeft(dirs[0].pipe.moved() + dirs[1].pipe.moved(), now);
+        if (wait == 0)
+            break;
         pollfd fds[3] = {{m_client, 0, 0}, {m_server, 0, 0}, {m_stop, POLLIN, 0}};
-        std::int64_t wait = -1;
         for (Direction &d : dirs) {
             pollfd &in = fds[d.in == m_client ? 0 : 1];
             pollfd &out = fds[d.out == m_client ? 0 : 1];
