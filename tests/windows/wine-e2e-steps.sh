@@ -1,11 +1,26 @@
-# The steps of wine-e2e, sourced by it: the helpers and the three checks.
-# Expects: app (the unpacked folder), sim, work, shots, wine64, wineserver,
-# DISPLAY; say and fail.
+# The steps of wine-e2e, sourced by it: the helpers and the checks.
+# Expects: app (the unpacked folder), zip, setup, newer, cert, sim, linkemu,
+# work, shots, wine64, wineserver, DISPLAY; say and fail.
 
 MAIN_TITLE='^Remote Control$'
+MAIN_TITLE_RU='^Удалённое управление$'
 DIALOG_TITLE='^CLoginDlg$'
 NOTICE_TITLE='^Prompt$'
+# A folder name that a Western 8-bit code page cannot spell.
+FOREIGN="Telvane Пульт 遥控"
+SERIAL=7f3a9c2e41b8d605
+LOGIN_CODE=7
+UNINSTALL_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Telvane'
 SIM_PORT=""
+SIM_P2P_PORT=""
+RUN_DIR=""
+
+# timed <check>: runs it and says how long it took.
+timed() {
+    local start=$SECONDS
+    "$@"
+    say "$1: $((SECONDS - start)) s"
+}
 
 # start_sim <name> [options...]: a fresh simulator; its port in SIM_PORT.
 start_sim() {
@@ -20,17 +35,35 @@ start_sim() {
         >"$work/run/$name.out" 2>"$work/run/$name.log" &
     SIM_PID=$!
     for _ in $(seq 100); do
-        grep -q '^listening ' "$work/run/$name.out" && break
+        grep -qs '^listening ' "$work/run/$name.out" && break
         sleep 0.1
     done
     SIM_PORT="$(sed -n 's/^listening .*:\([0-9]*\)$/\1/p' "$work/run/$name.out")"
     [ -n "$SIM_PORT" ] || fail "the recorder simulator did not start ($work/run/$name.log)"
+    SIM_P2P_PORT=""
+    case " $* " in
+        *" --p2p-listen "*)
+            for _ in $(seq 50); do
+                grep -qs '^p2p-listening ' "$work/run/$name.out" && break
+                sleep 0.1
+            done
+            SIM_P2P_PORT="$(sed -n 's/^p2p-listening .*:\([0-9]*\)$/\1/p' "$work/run/$name.out")"
+            [ -n "$SIM_P2P_PORT" ] || fail "the simulator's P2P service did not start"
+            ;;
+    esac
 }
 
-# start_app [arguments...]: telvane.exe from the unpacked zip, in the background.
+# start_app [arguments...]: telvane.exe from RUN_DIR (the unpacked zip
+# unless set), in the background.
 start_app() {
-    (cd "$app" && exec "$wine64" ./telvane.exe "$@" >>"$work/run/telvane.log" 2>&1) &
+    (cd "${RUN_DIR:-$app}" && exec "$wine64" ./telvane.exe "$@" >>"$work/run/telvane.log" 2>&1) &
     disown $!
+}
+
+# wine_out <program> [arguments...]: a Windows console program's output,
+# without the carriage returns.
+wine_out() {
+    "$wine64" "$@" 2>/dev/null | tr -d '\r'
 }
 
 # press <x> <y>: a left click as a hand makes it. Wine drops a press and
@@ -103,58 +136,105 @@ picture_top() {
     echo $((GY + ${row:-40}))
 }
 
-check_silent_login() {
-    say "silent login with seven arguments"
-    start_sim silent
-    local t0=$SECONDS start_ns id
-    start_ns=$(date +%s%N)
-    start_app 0 127.0.0.1 "" "$SIM_PORT" admin "" English
-    id="$(wait_window "$MAIN_TITLE" 120)" || fail "the main window did not appear"
+# wait_live <window> <start-ns> <what>: waits for the first live picture in
+# the window (the frame stops being flat), then checks that it moves.
+# Leaves the last screenshot in LIVE_SHOT and says how long it took from
+# <start-ns>; FIRST_PICTURE_MS holds that time.
+wait_live() {
+    local id="$1" start_ns="$2" what="$3" shot="$work/run/live.png" stat="0" end=$((SECONDS + 60))
     picture_region "$id"
-    # The first live picture: the frame stops being flat.
-    local shot="$work/run/live.png" stat="0" end=$((SECONDS + 60))
     while [ $SECONDS -lt $end ]; do
         import -window root "$shot"
         stat="$(crop_stat "$shot" "$PW" "$PH" "$PX" "$PY")"
         awk -v s="$stat" 'BEGIN { exit !(s > 0.05) }' && break
         sleep 0.2
     done
-    awk -v s="$stat" 'BEGIN { exit !(s > 0.05) }' || fail "the video frame stayed flat (deviation $stat)"
+    awk -v s="$stat" 'BEGIN { exit !(s > 0.05) }' || fail "$what: the video frame stayed flat (deviation $stat)"
     FIRST_PICTURE_MS=$((($(date +%s%N) - start_ns) / 1000000))
-    say "first live picture $FIRST_PICTURE_MS ms after starting telvane.exe (deviation $stat)"
-    grep -q 'login of "admin" (by address) accepted' "$work/run/silent.log" ||
-        fail "the simulator saw no login"
+    say "$what: first live picture $FIRST_PICTURE_MS ms after the start (deviation $stat)"
     # Live: the recorder's clock and scenes move.
     sleep 1.5
-    import -window root "$work/run/live2.png"
+    LIVE_SHOT="$work/run/live2.png"
+    import -window root "$LIVE_SHOT"
     local changed
     convert "$shot" -crop "${PW}x${PH}+${PX}+${PY}" +repage "$work/run/a.png"
-    convert "$work/run/live2.png" -crop "${PW}x${PH}+${PX}+${PY}" +repage "$work/run/b.png"
+    convert "$LIVE_SHOT" -crop "${PW}x${PH}+${PX}+${PY}" +repage "$work/run/b.png"
     changed="$(compare -metric AE -fuzz 3% "$work/run/a.png" "$work/run/b.png" null: 2>&1)"
-    [ "${changed%% *}" != 0 ] || fail "the picture did not change in 1.5 s"
-    say "the picture is live: $changed pixels changed in 1.5 s"
-    cp "$work/run/live2.png" "$shots/windows-main.png"
-    check_click "$id" "$work/run/live2.png"
-    stop_app
-    : $t0
+    [ "${changed%% *}" != 0 ] || fail "$what: the picture did not change in 1.5 s"
+    say "$what: the picture is live, $changed pixels changed in 1.5 s"
 }
 
-# A left click in the middle of the picture: a press and a release at the
-# same place, in JsonCpp's styled layout, byte for byte.
+# The version information Windows shows in the files' properties: the
+# build's version in the program and both SDK DLLs, the package's in the
+# installer.
+check_version_info() {
+    local version file description pe="$(dirname "${BASH_SOURCE[0]}")/pe-version.py"
+    version="$(basename "$zip" | sed -n 's/^Telvane-\(.*\)-win64\.zip$/\1/p')"
+    for file in telvane.exe NetSDK.dll H264Play.dll; do
+        python3 "$pe" "$app/$file" ProductName=Telvane "ProductVersion=$version" \
+            "FileVersion=$version" "FILEVERSION=$version.0" "OriginalFilename=$file" ||
+            fail "$file lacks the right version information"
+        description="$(python3 "$pe" "$app/$file" | sed -n 's/^FileDescription=//p')"
+        [ -n "$description" ] || fail "$file has no description"
+    done
+    python3 "$pe" "$setup" ProductName=Telvane "ProductVersion=$version" ||
+        fail "the installer lacks the right version information"
+    say "the program, both SDK DLLs and the installer carry version $version"
+}
+
+check_code_page() {
+    local acp
+    acp="$(wine_out reg query 'HKLM\System\CurrentControlSet\Control\Nls\CodePage' /v ACP |
+        sed -n 's/.*REG_SZ *//p')"
+    [ "$acp" = 1252 ] || fail "Wine's 8-bit code page is \"$acp\", not the Western 1252"
+    say "Wine's 8-bit code page is 1252: it cannot spell \"$FOREIGN\""
+}
+
+# From the folder with the foreign name, in Russian: the SDKs, the skin, the
+# translation and Config.ini all come from that folder.
+check_silent_login() {
+    local dir="$work/$FOREIGN" start_ns id
+    say "silent login with seven arguments, in Russian, from \"$FOREIGN\""
+    rm -rf "$dir" && cp -r "$app" "$dir" || fail "cannot copy the program to $dir"
+    start_sim silent
+    start_ns=$(date +%s%N)
+    RUN_DIR="$dir" start_app 0 127.0.0.1 "" "$SIM_PORT" admin "" Russian
+    id="$(wait_window "$MAIN_TITLE_RU" 120)" ||
+        fail "no main window titled in Russian (telvane.log: $work/run/telvane.log)"
+    wait_live "$id" "$start_ns" "from \"$FOREIGN\""
+    grep -q 'login of "admin" (by address) accepted' "$work/run/silent.log" ||
+        fail "the simulator saw no login"
+    # The skin's title bar is dark; without the style sheet it would be the
+    # light grey of the native style.
+    local title
+    title="$(convert "$LIVE_SHOT" -crop "100x16+$((GX + GW / 2 - 50))+$((GY + 14))" +repage \
+        -colorspace gray -format '%[fx:mean]' info:)"
+    awk -v m="$title" 'BEGIN { exit !(m < 0.3) }' || fail "the skin is not on (title bar brightness $title)"
+    cp "$LIVE_SHOT" "$shots/windows-foreign-folder.png"
+    check_click "$id" "$LIVE_SHOT" silent
+    grep -q '^AutoLogin=0' "$dir/Config.ini" 2>/dev/null ||
+        fail "the login wrote no Config.ini into \"$FOREIGN\""
+    say "from \"$FOREIGN\": the SDKs, the skin, the Russian texts and Config.ini all worked"
+    stop_app
+}
+
+# check_click <window> <screenshot> <sim-name>: a left click in the middle
+# of the picture arrives as a press and a release at the same place, in
+# JsonCpp's styled layout, byte for byte.
 check_click() {
-    local id="$1" png="$2" top cx cy
+    local id="$1" png="$2" log="$work/run/$3.commands" top cx cy
     geometry "$id"
     top="$(picture_top "$png")"
     cx=$((GX + GW / 2)) cy=$((top + (GY + GH - top) / 2))
     press "$cx" "$cy"
     local end=$((SECONDS + 10))
     while [ $SECONDS -lt $end ]; do
-        grep -q '"msg" : "0x20009"' "$work/run/silent.commands" 2>/dev/null && break
+        grep -q '"msg" : "0x20009"' "$log" 2>/dev/null && break
         sleep 0.1
     done
-    python3 "$(dirname "${BASH_SOURCE[0]}")/check-click.py" "$work/run/silent.commands" \
+    python3 "$(dirname "${BASH_SOURCE[0]}")/check-click.py" "$log" \
         "$((cx - GX))" "$((cy - top))" "$GW" "$((GY + GH - top))" 1920 1080 ||
-        fail "the click did not arrive as the exact documents (log: $work/run/silent.commands)"
+        fail "the click did not arrive as the exact documents (log: $log)"
     say "a real click over the picture arrived as the exact press and release documents"
 }
 
@@ -225,4 +305,259 @@ check_logout_relaunch() {
     import -window root "$shots/windows-relaunch.png"
     say "logout started a new instance showing the login dialog"
     stop_app
+}
+
+# dark_share <png> <x> <y>: the share (0..1) of nearly black pixels in the
+# 90 x 100 box at x, y. The recorder's menus are panels of that black; the
+# scenes' road, sky, buildings and vehicles are not.
+dark_share() {
+    convert "$1" -crop "90x100+$2+$3" +repage -colorspace gray -threshold 15% \
+        -format '%[fx:1-mean]' info:
+}
+
+# Through a slow path the Winsock port meets back-pressure: the stream
+# fills the path, and a click must still get its answer.
+check_slow_link() {
+    say "through the link emulator at 1.5 Mbit/s and 40 ms: a right click is answered"
+    start_sim slow
+    rm -f "$work/run/link.in" && mkfifo "$work/run/link.in"
+    "$linkemu" --to "$SIM_PORT" --link 1.5M/40 <"$work/run/link.in" >"$work/run/link.out" \
+        2>"$work/run/link.log" &
+    LINK_PID=$!
+    # The emulator runs until its standard input closes.
+    exec 8>"$work/run/link.in"
+    local port="" start_ns id
+    for _ in $(seq 50); do
+        port="$(sed -n 's/^listening .*:\([0-9]*\)$/\1/p' "$work/run/link.out")"
+        [ -n "$port" ] && break
+        sleep 0.1
+    done
+    [ -n "$port" ] || fail "the link emulator did not start ($work/run/link.log)"
+    start_ns=$(date +%s%N)
+    start_app 0 127.0.0.1 "" "$port" admin "" English
+    id="$(wait_window "$MAIN_TITLE" 120)" || fail "the main window did not appear"
+    wait_live "$id" "$start_ns" "at 1.5 Mbit/s"
+    # In the first tile, where the menu has room to open down and right.
+    local top cx cy bx by shot="$work/run/menu.png" before after=0 t0 end
+    geometry "$id"
+    top="$(picture_top "$LIVE_SHOT")"
+    cx=$((GX + GW / 4)) cy=$((top + (GY + GH - top) / 4)) bx=$((cx + 6)) by=$((cy + 6))
+    before="$(dark_share "$LIVE_SHOT" "$bx" "$by")"
+    awk -v d="$before" 'BEGIN { exit !(d < 0.3) }' ||
+        fail "the box under the pointer is dark before the click ($before): the check cannot tell"
+    xdotool mousemove "$cx" "$cy"
+    sleep 0.2
+    t0=$(date +%s%N)
+    xdotool mousedown 3
+    sleep 0.15
+    xdotool mouseup 3
+    end=$((SECONDS + 15))
+    while [ $SECONDS -lt $end ]; do
+        import -window root "$shot"
+        after="$(dark_share "$shot" "$bx" "$by")"
+        awk -v d="$after" 'BEGIN { exit !(d > 0.6) }' && break
+        sleep 0.1
+    done
+    awk -v d="$after" 'BEGIN { exit !(d > 0.6) }' ||
+        fail "no menu under the pointer 15 s after the right click (dark share $after, $before before)"
+    grep -q '"P1" : "0x2"' "$work/run/slow.commands" ||
+        fail "the right click did not reach the simulator"
+    cp "$shot" "$shots/windows-slow-link.png"
+    say "the recorder's menu was on the screen $((($(date +%s%N) - t0) / 1000000)) ms after the" \
+        "right click (dark share of the box $before before, $after after)"
+    stop_app
+    exec 8>&-
+    wait "$LINK_PID" 2>/dev/null
+    LINK_PID=""
+}
+
+# --- the installer ------------------------------------------------------------
+
+# reg_value <name>: a value of the program's entry in the installed programs.
+reg_value() {
+    wine_out reg query "$UNINSTALL_KEY" /v "$1" | sed -n "s/^ *$1 *REG_[A-Z_]* *//p"
+}
+
+# unix_path <windows path>
+unix_path() {
+    wine_out winepath -u "$1"
+}
+
+# ini_is <file> <section> <key> <value>: the INI file holds exactly that.
+ini_is() {
+    python3 - "$@" <<'PY'
+import configparser, sys
+path, section, key, value = sys.argv[1:5]
+ini = configparser.RawConfigParser(strict=False)
+ini.optionxform = str
+ini.read(path, encoding="latin-1")
+got = ini.get(section, key, fallback=None)
+if got != value:
+    sys.exit("%s: [%s] %s is %r, not %r" % (path, section, key, got, value))
+PY
+}
+
+# same_files <folder> <installed>: every file of the folder is installed, the
+# same byte for byte, and nothing else is there but Uninstall.exe and
+# Config.ini.
+# (The unpacked zip may hold a Config.ini of an earlier check: not the package's.)
+same_files() {
+    local want have
+    want="$( (cd "$1" && find . -type f ! -name Config.ini && echo ./Uninstall.exe && echo ./Config.ini) | sort)"
+    have="$( (cd "$2" && find . -type f) | sort)"
+    [ "$want" = "$have" ] ||
+        fail "the installed files differ from the package: $(diff <(echo "$want") <(echo "$have") | grep '^[<>]' | head -n 5 | tr '\n' ' ')"
+    (cd "$1" && find . -type f ! -name Config.ini) | while IFS= read -r f; do
+        cmp -s "$1/$f" "$2/$f" || { echo "$f"; break; }
+    done | grep -q . && fail "an installed file is not the package's"
+    return 0
+}
+
+check_install() {
+    local version
+    version="$(basename "$setup" | sed -n 's/^Telvane-\(.*\)-win64-setup\.exe$/\1/p')"
+    say "installing $(basename "$setup") silently, with the P2P server and the login code"
+    # From a clean slate: the prefix is kept between runs, and a run that
+    # failed half-way may have left an installation behind.
+    local programs
+    programs="$(unix_path "$(wine_out cmd /c 'echo %LOCALAPPDATA%')\Programs\Telvane")"
+    wine_out reg delete "$UNINSTALL_KEY" /f >/dev/null 2>&1
+    rm -rf "$programs" "$(unix_path "$(wine_out cmd /c 'echo %APPDATA%')\Microsoft\Windows\Start Menu\Programs\Telvane.lnk")"
+    start_sim cloud --p2p-listen 127.0.0.1:0 --require-login-code "$LOGIN_CODE"
+    "$wine64" "$setup" /S "/SEVERIP=127.0.0.1:$SIM_P2P_PORT" /ENCRYPT=1 "/ENCRYPTCODE=$LOGIN_CODE" \
+        >>"$work/run/setup.log" 2>&1 || fail "the silent install failed (exit $?)"
+    local location appdata
+    location="$(reg_value InstallLocation)"
+    [ -n "$location" ] || fail "no entry in the installed programs"
+    INSTALLED="$(unix_path "$location")"
+    [ "$INSTALLED" = "$programs" ] || fail "installed in $location, not in the user's local programs folder"
+    same_files "$app" "$INSTALLED"
+    # The entry in the installed programs.
+    [ "$(reg_value DisplayName)" = Telvane ] && [ "$(reg_value DisplayVersion)" = "$version" ] &&
+        [ -n "$(reg_value Publisher)" ] && [ "$(reg_value DisplayIcon)" = "$location\\telvane.exe,0" ] &&
+        [ "$(reg_value UninstallString)" = "\"$location\\Uninstall.exe\"" ] &&
+        [ "$(reg_value QuietUninstallString)" = "\"$location\\Uninstall.exe\" /S" ] ||
+        fail "the entry in the installed programs is wrong: $(wine_out reg query "$UNINSTALL_KEY" | tr -s ' \n' ' ')"
+    local size=$(($(reg_value EstimatedSize))) real
+    real="$(du -sk "$INSTALLED" | cut -f1)"
+    [ "$size" -gt $((real * 8 / 10)) ] && [ "$size" -lt $((real * 12 / 10)) ] ||
+        fail "the entry gives $size KB, the folder holds $real KB"
+    # The Start-menu shortcut: to the installed program, with its icon.
+    appdata="$(wine_out cmd /c 'echo %APPDATA%')"
+    SHORTCUT="$(unix_path "$appdata\\Microsoft\\Windows\\Start Menu\\Programs\\Telvane.lnk")"
+    [ -f "$SHORTCUT" ] || fail "no Start-menu shortcut at $SHORTCUT"
+    python3 - "$SHORTCUT" "$location\\telvane.exe" <<'PY' || fail "the shortcut does not lead to the program"
+import sys
+data, target = open(sys.argv[1], "rb").read(), sys.argv[2]
+# The target and the icon location: each in the 8-bit or the UTF-16 form.
+count = data.count(target.encode("latin-1")) + data.count(target.encode("utf-16-le"))
+sys.exit(0 if count >= 2 else "%s names %s %d times" % (sys.argv[1], target, count))
+PY
+    # Config.ini: the three values, nothing else.
+    ini_is "$INSTALLED/Config.ini" SeverSet SeverIp "127.0.0.1:$SIM_P2P_PORT" &&
+        ini_is "$INSTALLED/Config.ini" RemoteCtrlDevInfo Encrypt 1 &&
+        ini_is "$INSTALLED/Config.ini" RemoteCtrlDevInfo EncryptCode "$LOGIN_CODE" ||
+        fail "Config.ini lacks what the installer was given"
+    [ "$(grep -c = "$INSTALLED/Config.ini")" = 3 ] || fail "Config.ini holds more than it was given"
+    say "files, shortcut, entry (version $version, $size KB) and Config.ini are in place"
+
+    # A value the program would misread: refused, and nothing changes.
+    local before rc=0
+    before="$(md5sum "$INSTALLED/Config.ini")"
+    "$wine64" "$setup" /S /ENCRYPTCODE=0x7 >>"$work/run/setup.log" 2>&1 || rc=$?
+    [ "$rc" = 2 ] || fail "a login code of 0x7 was not refused (exit $rc)"
+    [ "$(md5sum "$INSTALLED/Config.ini")" = "$before" ] || fail "a refused install changed Config.ini"
+    say "/ENCRYPTCODE=0x7 was refused with exit code 2 and changed nothing"
+
+    # The shortcut starts the installed program: with nothing saved, the
+    # login dialog.
+    "$wine64" start /unix "$SHORTCUT" >>"$work/run/telvane.log" 2>&1
+    wait_window "$DIALOG_TITLE" 60 >/dev/null || fail "the Start-menu shortcut did not start the program"
+    stop_app
+    say "the Start-menu shortcut starts the program"
+
+    # By cloud serial: the P2P server and the login code come from Config.ini.
+    local start_ns id
+    start_ns=$(date +%s%N)
+    RUN_DIR="$INSTALLED" start_app 1 "" "$SERIAL" 0 admin "" English
+    id="$(wait_window "$MAIN_TITLE" 120)" || fail "the installed program did not log in by cloud serial"
+    wait_live "$id" "$start_ns" "installed, by cloud serial"
+    grep -q 'login of "admin" (cloud) accepted' "$work/run/cloud.log" ||
+        fail "the simulator saw no cloud login"
+    cp "$LIVE_SHOT" "$shots/windows-main.png"
+    stop_app
+    say "the installed program logged in by cloud serial with the login code $LOGIN_CODE"
+}
+
+# The user's own settings, as if they had ticked "Auto Login" for the cloud.
+user_config() {
+    printf '[SeverSet]\r\nSeverIp=127.0.0.1:%s\r\n[RemoteCtrlDevInfo]\r\nEncrypt=1\r\nEncryptCode=%s\r\nCloud=%s\r\nUserName=admin\r\nPassword=\r\n[RemoteCtrlSystem]\r\nLoginType=1\r\nSaveInfo=1\r\nAutoLogin=1\r\n[RemoteCtrlTheme]\r\nSolution=English\r\n' \
+        "$SIM_P2P_PORT" "$LOGIN_CODE" "$SERIAL"
+}
+
+# signed_by_test <file>: signed by the throwaway certificate, intact.
+signed_by_test() {
+    osslsigncode verify -in "$1" -CAfile "$cert" -ignore-cdp >"$work/run/verify.log" 2>&1
+}
+
+check_upgrade() {
+    local version stage before id dlg
+    version="$(basename "$newer" | sed -n 's/^Telvane-\(.*\)-win64-setup\.exe$/\1/p')"
+    stage="${newer%-setup.exe}"
+    say "upgrading to $version with the installer's window, Config.ini changed by the user"
+    user_config >"$INSTALLED/Config.ini"
+    before="$(md5sum <"$INSTALLED/Config.ini")"
+    (cd "$(dirname "$newer")" && exec "$wine64" "./$(basename "$newer")" >>"$work/run/setup.log" 2>&1) &
+    # The modern UI's title ends in a blank.
+    dlg="$(wait_window "^Telvane ${version//./\\.} Setup *\$" 60)" || fail "the installer's window did not open"
+    sleep 1
+    import -window root "$shots/windows-installer.png"
+    # The folder page proposes the installed folder; Return installs.
+    geometry "$dlg"
+    press $((GX + GW / 2)) $((GY + 30))
+    xdotool key Return
+    local end=$((SECONDS + 60))
+    while [ $SECONDS -lt $end ] && [ "$(reg_value DisplayVersion)" != "$version" ]; do sleep 0.5; done
+    [ "$(reg_value DisplayVersion)" = "$version" ] || fail "the newer installer did not install"
+    # Checked before the last page's Finish starts the program, which
+    # writes Config.ini once it has logged in.
+    [ "$(unix_path "$(reg_value InstallLocation)")" = "$INSTALLED" ] || fail "the upgrade moved the program"
+    [ "$(md5sum <"$INSTALLED/Config.ini")" = "$before" ] || fail "the upgrade changed the user's Config.ini"
+    same_files "$stage" "$INSTALLED"
+    local file
+    for file in telvane.exe NetSDK.dll H264Play.dll Uninstall.exe; do
+        signed_by_test "$INSTALLED/$file" ||
+            { cat "$work/run/verify.log" >&2; fail "the installed $file is not signed by the test's certificate"; }
+    done
+    say "in place, Config.ini as the user left it; program, SDKs and uninstaller signed"
+    # The last page: Return finishes, and starts the program.
+    sleep 2
+    import -window root "$work/run/finish.png"
+    press $((GX + GW / 2)) $((GY + 30))
+    xdotool key Return
+    local start_ns=$(date +%s%N)
+    id="$(wait_window "$MAIN_TITLE" 120)" || fail "the program the installer started did not log in by itself"
+    wait_live "$id" "$start_ns" "upgraded, started by the installer"
+    [ "$(grep -c 'login of "admin" (cloud) accepted' "$work/run/cloud.log")" = 2 ] ||
+        fail "the simulator saw no second cloud login"
+    cp "$LIVE_SHOT" "$shots/windows-upgraded.png"
+    stop_app
+}
+
+check_uninstall() {
+    say "uninstalling silently, as the installed programs' entry says"
+    local quiet program before
+    quiet="$(reg_value QuietUninstallString)"
+    program="${quiet#\"}"
+    program="${program%%\"*}"
+    before="$(md5sum <"$INSTALLED/Config.ini")"
+    "$wine64" "$program" /S >>"$work/run/setup.log" 2>&1 || fail "the uninstaller failed"
+    # It runs on from a copy of itself, so that it can delete the original.
+    timeout 60 "$wineserver" -w
+    [ "$(cd "$INSTALLED" && find . -mindepth 1)" = ./Config.ini ] ||
+        fail "the uninstall left: $(cd "$INSTALLED" && find . -mindepth 1 | head -n 5 | tr '\n' ' ')"
+    [ "$(md5sum <"$INSTALLED/Config.ini")" = "$before" ] || fail "the uninstall changed Config.ini"
+    [ ! -e "$SHORTCUT" ] || fail "the Start-menu shortcut is still there"
+    wine_out reg query "$UNINSTALL_KEY" >/dev/null && fail "the entry in the installed programs is still there"
+    say "the uninstall removed the program, its shortcut and its entry, and kept Config.ini"
 }
