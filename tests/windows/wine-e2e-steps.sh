@@ -22,9 +22,10 @@ timed() {
     say "$1: $((SECONDS - start)) s"
 }
 
-# start_sim <name> [options...]: a fresh simulator; its port in SIM_PORT.
+# start_sim <name> [options...]: a fresh simulator; its port in SIM_PORT,
+# its P2P service's (with --p2p-listen) in SIM_P2P_PORT.
 start_sim() {
-    local name="$1"
+    local name="$1" want='^listening '
     shift
     if [ -n "$SIM_PID" ]; then
         kill "$SIM_PID" 2>/dev/null
@@ -34,23 +35,14 @@ start_sim() {
     "$sim" --listen 127.0.0.1:0 --command-log "$work/run/$name.commands" "$@" \
         >"$work/run/$name.out" 2>"$work/run/$name.log" &
     SIM_PID=$!
+    case " $* " in *" --p2p-listen "*) want='^p2p-listening ' ;; esac
     for _ in $(seq 100); do
-        grep -qs '^listening ' "$work/run/$name.out" && break
+        grep -qs "$want" "$work/run/$name.out" && break
         sleep 0.1
     done
     SIM_PORT="$(sed -n 's/^listening .*:\([0-9]*\)$/\1/p' "$work/run/$name.out")"
-    [ -n "$SIM_PORT" ] || fail "the recorder simulator did not start ($work/run/$name.log)"
-    SIM_P2P_PORT=""
-    case " $* " in
-        *" --p2p-listen "*)
-            for _ in $(seq 50); do
-                grep -qs '^p2p-listening ' "$work/run/$name.out" && break
-                sleep 0.1
-            done
-            SIM_P2P_PORT="$(sed -n 's/^p2p-listening .*:\([0-9]*\)$/\1/p' "$work/run/$name.out")"
-            [ -n "$SIM_P2P_PORT" ] || fail "the simulator's P2P service did not start"
-            ;;
-    esac
+    SIM_P2P_PORT="$(sed -n 's/^p2p-listening .*:\([0-9]*\)$/\1/p' "$work/run/$name.out")"
+    grep -qs "$want" "$work/run/$name.out" || fail "the recorder simulator did not start ($work/run/$name.log)"
 }
 
 # start_app [arguments...]: telvane.exe from RUN_DIR (the unpacked zip
@@ -164,21 +156,16 @@ wait_live() {
     say "$what: the picture is live, $changed pixels changed in 1.5 s"
 }
 
-# The version information Windows shows in the files' properties: the
-# build's version in the program and both SDK DLLs, the package's in the
+# The build's version in the program and both DLLs, the package's in the
 # installer.
 check_version_info() {
-    local version file description pe="$(dirname "${BASH_SOURCE[0]}")/pe-version.py"
+    local version file pe="$(dirname "${BASH_SOURCE[0]}")/pe-version.py"
     version="$(basename "$zip" | sed -n 's/^Telvane-\(.*\)-win64\.zip$/\1/p')"
     for file in telvane.exe NetSDK.dll H264Play.dll; do
         python3 "$pe" "$app/$file" ProductName=Telvane "ProductVersion=$version" \
-            "FileVersion=$version" "FILEVERSION=$version.0" "OriginalFilename=$file" ||
-            fail "$file lacks the right version information"
-        description="$(python3 "$pe" "$app/$file" | sed -n 's/^FileDescription=//p')"
-        [ -n "$description" ] || fail "$file has no description"
+            "FileVersion=$version" "OriginalFilename=$file" || fail "$file: wrong version information"
     done
-    python3 "$pe" "$setup" ProductName=Telvane "ProductVersion=$version" ||
-        fail "the installer lacks the right version information"
+    python3 "$pe" "$setup" "ProductVersion=$version" || fail "the installer: wrong version information"
     say "the program, both SDK DLLs and the installer carry version $version"
 }
 
@@ -308,63 +295,52 @@ check_logout_relaunch() {
 }
 
 # dark_share <png> <x> <y>: the share (0..1) of nearly black pixels in the
-# 90 x 100 box at x, y. The recorder's menus are panels of that black; the
-# scenes' road, sky, buildings and vehicles are not.
+# 90 x 100 box at x, y: the recorder's menus are panels of that black, its
+# scenes have almost none.
 dark_share() {
     convert "$1" -crop "90x100+$2+$3" +repage -colorspace gray -threshold 15% \
         -format '%[fx:1-mean]' info:
 }
 
-# Through a slow path the Winsock port meets back-pressure: the stream
-# fills the path, and a click must still get its answer.
+# Through a slow path Winsock's sends and receives meet back-pressure; a
+# right click must still open the recorder's menu under the pointer.
 check_slow_link() {
     say "through the link emulator at 1.5 Mbit/s and 40 ms: a right click is answered"
     start_sim slow
     rm -f "$work/run/link.in" && mkfifo "$work/run/link.in"
-    "$linkemu" --to "$SIM_PORT" --link 1.5M/40 <"$work/run/link.in" >"$work/run/link.out" \
-        2>"$work/run/link.log" &
+    "$linkemu" --to "$SIM_PORT" --link 1.5M/40 <"$work/run/link.in" >"$work/run/link.out" 2>&1 &
     LINK_PID=$!
-    # The emulator runs until its standard input closes.
-    exec 8>"$work/run/link.in"
-    local port="" start_ns id
+    exec 8>"$work/run/link.in" # it runs until its standard input closes
+    local port="" start_ns id top cx cy before after=0 t0 end shot="$work/run/menu.png"
     for _ in $(seq 50); do
         port="$(sed -n 's/^listening .*:\([0-9]*\)$/\1/p' "$work/run/link.out")"
         [ -n "$port" ] && break
         sleep 0.1
     done
-    [ -n "$port" ] || fail "the link emulator did not start ($work/run/link.log)"
+    [ -n "$port" ] || fail "the link emulator did not start ($work/run/link.out)"
     start_ns=$(date +%s%N)
     start_app 0 127.0.0.1 "" "$port" admin "" English
     id="$(wait_window "$MAIN_TITLE" 120)" || fail "the main window did not appear"
     wait_live "$id" "$start_ns" "at 1.5 Mbit/s"
     # In the first tile, where the menu has room to open down and right.
-    local top cx cy bx by shot="$work/run/menu.png" before after=0 t0 end
-    geometry "$id"
     top="$(picture_top "$LIVE_SHOT")"
-    cx=$((GX + GW / 4)) cy=$((top + (GY + GH - top) / 4)) bx=$((cx + 6)) by=$((cy + 6))
-    before="$(dark_share "$LIVE_SHOT" "$bx" "$by")"
-    awk -v d="$before" 'BEGIN { exit !(d < 0.3) }' ||
-        fail "the box under the pointer is dark before the click ($before): the check cannot tell"
+    cx=$((GX + GW / 4)) cy=$((top + (GY + GH - top) / 4))
+    before="$(dark_share "$LIVE_SHOT" $((cx + 6)) $((cy + 6)))"
+    awk -v d="$before" 'BEGIN { exit !(d < 0.3) }' || fail "the box is dark before the click ($before)"
     xdotool mousemove "$cx" "$cy"
     sleep 0.2
     t0=$(date +%s%N)
-    xdotool mousedown 3
-    sleep 0.15
-    xdotool mouseup 3
+    xdotool mousedown 3 && sleep 0.15 && xdotool mouseup 3
     end=$((SECONDS + 15))
-    while [ $SECONDS -lt $end ]; do
+    while [ $SECONDS -lt $end ] && awk -v d="$after" 'BEGIN { exit !(d <= 0.6) }'; do
         import -window root "$shot"
-        after="$(dark_share "$shot" "$bx" "$by")"
-        awk -v d="$after" 'BEGIN { exit !(d > 0.6) }' && break
-        sleep 0.1
+        after="$(dark_share "$shot" $((cx + 6)) $((cy + 6)))"
     done
-    awk -v d="$after" 'BEGIN { exit !(d > 0.6) }' ||
-        fail "no menu under the pointer 15 s after the right click (dark share $after, $before before)"
-    grep -q '"P1" : "0x2"' "$work/run/slow.commands" ||
-        fail "the right click did not reach the simulator"
+    awk -v d="$after" 'BEGIN { exit !(d > 0.6) }' && grep -q '"P1" : "0x2"' "$work/run/slow.commands" ||
+        fail "no menu under the pointer 15 s after the right click (dark share $before, then $after)"
     cp "$shot" "$shots/windows-slow-link.png"
-    say "the recorder's menu was on the screen $((($(date +%s%N) - t0) / 1000000)) ms after the" \
-        "right click (dark share of the box $before before, $after after)"
+    say "the menu was on the screen $((($(date +%s%N) - t0) / 1000000)) ms after the right click" \
+        "(dark share of the box $before, then $after)"
     stop_app
     exec 8>&-
     wait "$LINK_PID" 2>/dev/null
@@ -378,168 +354,102 @@ reg_value() {
     wine_out reg query "$UNINSTALL_KEY" /v "$1" | sed -n "s/^ *$1 *REG_[A-Z_]* *//p"
 }
 
-# unix_path <windows path>
+# unix_path <windows path, %VARIABLES% allowed>. (A path with a blank
+# reaches cmd's echo quoted, and comes back so.)
 unix_path() {
-    wine_out winepath -u "$1"
+    wine_out winepath -u "$(wine_out cmd /c echo "$1" | tr -d '"')"
 }
 
-# ini_is <file> <section> <key> <value>: the INI file holds exactly that.
-ini_is() {
-    python3 - "$@" <<'PY'
-import configparser, sys
-path, section, key, value = sys.argv[1:5]
-ini = configparser.RawConfigParser(strict=False)
-ini.optionxform = str
-ini.read(path, encoding="latin-1")
-got = ini.get(section, key, fallback=None)
-if got != value:
-    sys.exit("%s: [%s] %s is %r, not %r" % (path, section, key, got, value))
-PY
-}
-
-# same_files <folder> <installed>: every file of the folder is installed, the
-# same byte for byte, and nothing else is there but Uninstall.exe and
-# Config.ini.
-# (The unpacked zip may hold a Config.ini of an earlier check: not the package's.)
+# same_files <package folder> <installed folder>: the package's files, byte
+# for byte, and besides them only Uninstall.exe and Config.ini.
 same_files() {
-    local want have
-    want="$( (cd "$1" && find . -type f ! -name Config.ini && echo ./Uninstall.exe && echo ./Config.ini) | sort)"
-    have="$( (cd "$2" && find . -type f) | sort)"
-    [ "$want" = "$have" ] ||
-        fail "the installed files differ from the package: $(diff <(echo "$want") <(echo "$have") | grep '^[<>]' | head -n 5 | tr '\n' ' ')"
-    (cd "$1" && find . -type f ! -name Config.ini) | while IFS= read -r f; do
-        cmp -s "$1/$f" "$2/$f" || { echo "$f"; break; }
-    done | grep -q . && fail "an installed file is not the package's"
-    return 0
+    local f
+    [ "$( (cd "$1" && find . -type f ! -name Config.ini && printf './Uninstall.exe\n./Config.ini\n') |
+        sort)" = "$( (cd "$2" && find . -type f) | sort)" ] || fail "other files installed than packaged"
+    while IFS= read -r f; do
+        cmp -s "$1/$f" "$2/$f" || fail "$f installed is not the package's"
+    done < <(cd "$1" && find . -type f ! -name Config.ini)
 }
 
 check_install() {
-    local version
+    local version location size real before rc=0 start_ns id
     version="$(basename "$setup" | sed -n 's/^Telvane-\(.*\)-win64-setup\.exe$/\1/p')"
     say "installing $(basename "$setup") silently, with the P2P server and the login code"
-    # From a clean slate: the prefix is kept between runs, and a run that
-    # failed half-way may have left an installation behind.
-    local programs
-    programs="$(unix_path "$(wine_out cmd /c 'echo %LOCALAPPDATA%')\Programs\Telvane")"
+    # From a clean slate: a check that failed half-way may have left one.
+    INSTALLED="$(unix_path '%LOCALAPPDATA%\Programs\Telvane')"
+    SHORTCUT="$(unix_path '%APPDATA%\Microsoft\Windows\Start Menu\Programs\Telvane.lnk')"
     wine_out reg delete "$UNINSTALL_KEY" /f >/dev/null 2>&1
-    rm -rf "$programs" "$(unix_path "$(wine_out cmd /c 'echo %APPDATA%')\Microsoft\Windows\Start Menu\Programs\Telvane.lnk")"
+    rm -rf "$INSTALLED" "$SHORTCUT"
     start_sim cloud --p2p-listen 127.0.0.1:0 --require-login-code "$LOGIN_CODE"
     "$wine64" "$setup" /S "/SEVERIP=127.0.0.1:$SIM_P2P_PORT" /ENCRYPT=1 "/ENCRYPTCODE=$LOGIN_CODE" \
-        >>"$work/run/setup.log" 2>&1 || fail "the silent install failed (exit $?)"
-    local location appdata
+        >>"$work/run/setup.log" 2>&1 || fail "the silent install failed"
     location="$(reg_value InstallLocation)"
-    [ -n "$location" ] || fail "no entry in the installed programs"
-    INSTALLED="$(unix_path "$location")"
-    [ "$INSTALLED" = "$programs" ] || fail "installed in $location, not in the user's local programs folder"
+    [ "$(unix_path "$location")" = "$INSTALLED" ] || fail "installed in \"$location\", not in the user's programs"
     same_files "$app" "$INSTALLED"
-    # The entry in the installed programs.
+    size=$(($(reg_value EstimatedSize))) real="$(du -sk "$INSTALLED" | cut -f1)"
     [ "$(reg_value DisplayName)" = Telvane ] && [ "$(reg_value DisplayVersion)" = "$version" ] &&
-        [ -n "$(reg_value Publisher)" ] && [ "$(reg_value DisplayIcon)" = "$location\\telvane.exe,0" ] &&
-        [ "$(reg_value UninstallString)" = "\"$location\\Uninstall.exe\"" ] &&
-        [ "$(reg_value QuietUninstallString)" = "\"$location\\Uninstall.exe\" /S" ] ||
-        fail "the entry in the installed programs is wrong: $(wine_out reg query "$UNINSTALL_KEY" | tr -s ' \n' ' ')"
-    local size=$(($(reg_value EstimatedSize))) real
-    real="$(du -sk "$INSTALLED" | cut -f1)"
-    [ "$size" -gt $((real * 8 / 10)) ] && [ "$size" -lt $((real * 12 / 10)) ] ||
-        fail "the entry gives $size KB, the folder holds $real KB"
-    # The Start-menu shortcut: to the installed program, with its icon.
-    appdata="$(wine_out cmd /c 'echo %APPDATA%')"
-    SHORTCUT="$(unix_path "$appdata\\Microsoft\\Windows\\Start Menu\\Programs\\Telvane.lnk")"
-    [ -f "$SHORTCUT" ] || fail "no Start-menu shortcut at $SHORTCUT"
-    python3 - "$SHORTCUT" "$location\\telvane.exe" <<'PY' || fail "the shortcut does not lead to the program"
-import sys
-data, target = open(sys.argv[1], "rb").read(), sys.argv[2]
-# The target and the icon location: each in the 8-bit or the UTF-16 form.
-count = data.count(target.encode("latin-1")) + data.count(target.encode("utf-16-le"))
-sys.exit(0 if count >= 2 else "%s names %s %d times" % (sys.argv[1], target, count))
-PY
-    # Config.ini: the three values, nothing else.
-    ini_is "$INSTALLED/Config.ini" SeverSet SeverIp "127.0.0.1:$SIM_P2P_PORT" &&
-        ini_is "$INSTALLED/Config.ini" RemoteCtrlDevInfo Encrypt 1 &&
-        ini_is "$INSTALLED/Config.ini" RemoteCtrlDevInfo EncryptCode "$LOGIN_CODE" ||
-        fail "Config.ini lacks what the installer was given"
-    [ "$(grep -c = "$INSTALLED/Config.ini")" = 3 ] || fail "Config.ini holds more than it was given"
+        [ -n "$(reg_value Publisher)" ] && [ "$(reg_value DisplayIcon)" = "$location\telvane.exe,0" ] &&
+        [ "$(reg_value QuietUninstallString)" = "\"$location\Uninstall.exe\" /S" ] &&
+        [ $((size * 10)) -gt $((real * 8)) ] && [ $((size * 10)) -lt $((real * 12)) ] ||
+        fail "a wrong entry in the installed programs: $(wine_out reg query "$UNINSTALL_KEY" | tr -s ' \n' ' ')"
+    grep -aqF "$location\telvane.exe" "$SHORTCUT" || fail "no Start-menu shortcut to the program"
+    [ "$(cat "$INSTALLED/Config.ini")" = "$(printf '[SeverSet]\r\nSeverIp=127.0.0.1:%s\r\n[RemoteCtrlDevInfo]\r\nEncrypt=1\r\nEncryptCode=%s\r' \
+        "$SIM_P2P_PORT" "$LOGIN_CODE")" ] || fail "Config.ini does not hold exactly what was given"
     say "files, shortcut, entry (version $version, $size KB) and Config.ini are in place"
-
     # A value the program would misread: refused, and nothing changes.
-    local before rc=0
-    before="$(md5sum "$INSTALLED/Config.ini")"
+    before="$(md5sum <"$INSTALLED/Config.ini")"
     "$wine64" "$setup" /S /ENCRYPTCODE=0x7 >>"$work/run/setup.log" 2>&1 || rc=$?
-    [ "$rc" = 2 ] || fail "a login code of 0x7 was not refused (exit $rc)"
-    [ "$(md5sum "$INSTALLED/Config.ini")" = "$before" ] || fail "a refused install changed Config.ini"
-    say "/ENCRYPTCODE=0x7 was refused with exit code 2 and changed nothing"
-
-    # The shortcut starts the installed program: with nothing saved, the
-    # login dialog.
+    [ "$rc" = 2 ] && [ "$(md5sum <"$INSTALLED/Config.ini")" = "$before" ] ||
+        fail "/ENCRYPTCODE=0x7 was not refused unchanged (exit $rc)"
+    # The shortcut starts the program: with no login saved, the dialog.
     "$wine64" start /unix "$SHORTCUT" >>"$work/run/telvane.log" 2>&1
     wait_window "$DIALOG_TITLE" 60 >/dev/null || fail "the Start-menu shortcut did not start the program"
     stop_app
-    say "the Start-menu shortcut starts the program"
-
-    # By cloud serial: the P2P server and the login code come from Config.ini.
-    local start_ns id
+    # By cloud serial, which needs the P2P server and the login code given.
     start_ns=$(date +%s%N)
     RUN_DIR="$INSTALLED" start_app 1 "" "$SERIAL" 0 admin "" English
     id="$(wait_window "$MAIN_TITLE" 120)" || fail "the installed program did not log in by cloud serial"
     wait_live "$id" "$start_ns" "installed, by cloud serial"
-    grep -q 'login of "admin" (cloud) accepted' "$work/run/cloud.log" ||
-        fail "the simulator saw no cloud login"
+    grep -q 'login of "admin" (cloud) accepted' "$work/run/cloud.log" || fail "no cloud login seen"
     cp "$LIVE_SHOT" "$shots/windows-main.png"
     stop_app
-    say "the installed program logged in by cloud serial with the login code $LOGIN_CODE"
-}
-
-# The user's own settings, as if they had ticked "Auto Login" for the cloud.
-user_config() {
-    printf '[SeverSet]\r\nSeverIp=127.0.0.1:%s\r\n[RemoteCtrlDevInfo]\r\nEncrypt=1\r\nEncryptCode=%s\r\nCloud=%s\r\nUserName=admin\r\nPassword=\r\n[RemoteCtrlSystem]\r\nLoginType=1\r\nSaveInfo=1\r\nAutoLogin=1\r\n[RemoteCtrlTheme]\r\nSolution=English\r\n' \
-        "$SIM_P2P_PORT" "$LOGIN_CODE" "$SERIAL"
-}
-
-# signed_by_test <file>: signed by the throwaway certificate, intact.
-signed_by_test() {
-    osslsigncode verify -in "$1" -CAfile "$cert" -ignore-cdp >"$work/run/verify.log" 2>&1
 }
 
 check_upgrade() {
-    local version stage before id dlg
+    local version stage before dlg file start_ns id end
     version="$(basename "$newer" | sed -n 's/^Telvane-\(.*\)-win64-setup\.exe$/\1/p')"
     stage="${newer%-setup.exe}"
-    say "upgrading to $version with the installer's window, Config.ini changed by the user"
-    user_config >"$INSTALLED/Config.ini"
+    say "upgrading to $version through the installer's window, Config.ini changed by the user"
+    # The user ticked auto-login by cloud serial.
+    printf '[SeverSet]\r\nSeverIp=127.0.0.1:%s\r\n[RemoteCtrlDevInfo]\r\nEncrypt=1\r\nEncryptCode=%s\r\nCloud=%s\r\nUserName=admin\r\n[RemoteCtrlSystem]\r\nLoginType=1\r\nSaveInfo=1\r\nAutoLogin=1\r\n' \
+        "$SIM_P2P_PORT" "$LOGIN_CODE" "$SERIAL" >"$INSTALLED/Config.ini"
     before="$(md5sum <"$INSTALLED/Config.ini")"
     (cd "$(dirname "$newer")" && exec "$wine64" "./$(basename "$newer")" >>"$work/run/setup.log" 2>&1) &
     # The modern UI's title ends in a blank.
     dlg="$(wait_window "^Telvane ${version//./\\.} Setup *\$" 60)" || fail "the installer's window did not open"
     sleep 1
     import -window root "$shots/windows-installer.png"
-    # The folder page proposes the installed folder; Return installs.
+    # Its folder page proposes the installed folder; Return installs.
     geometry "$dlg"
-    press $((GX + GW / 2)) $((GY + 30))
-    xdotool key Return
-    local end=$((SECONDS + 60))
+    press $((GX + GW / 2)) $((GY + 30)) && xdotool key Return
+    end=$((SECONDS + 60))
     while [ $SECONDS -lt $end ] && [ "$(reg_value DisplayVersion)" != "$version" ]; do sleep 0.5; done
-    [ "$(reg_value DisplayVersion)" = "$version" ] || fail "the newer installer did not install"
-    # Checked before the last page's Finish starts the program, which
-    # writes Config.ini once it has logged in.
-    [ "$(unix_path "$(reg_value InstallLocation)")" = "$INSTALLED" ] || fail "the upgrade moved the program"
+    # Before the last page's Finish starts the program, which writes
+    # Config.ini once logged in.
+    [ "$(unix_path "$(reg_value InstallLocation)")" = "$INSTALLED" ] || fail "the upgrade did not install in place"
     [ "$(md5sum <"$INSTALLED/Config.ini")" = "$before" ] || fail "the upgrade changed the user's Config.ini"
     same_files "$stage" "$INSTALLED"
-    local file
     for file in telvane.exe NetSDK.dll H264Play.dll Uninstall.exe; do
-        signed_by_test "$INSTALLED/$file" ||
-            { cat "$work/run/verify.log" >&2; fail "the installed $file is not signed by the test's certificate"; }
+        osslsigncode verify -in "$INSTALLED/$file" -CAfile "$cert" -ignore-cdp >"$work/run/verify.log" 2>&1 ||
+            fail "the installed $file is not signed by the test's certificate ($work/run/verify.log)"
     done
     say "in place, Config.ini as the user left it; program, SDKs and uninstaller signed"
-    # The last page: Return finishes, and starts the program.
     sleep 2
-    import -window root "$work/run/finish.png"
-    press $((GX + GW / 2)) $((GY + 30))
-    xdotool key Return
-    local start_ns=$(date +%s%N)
+    press $((GX + GW / 2)) $((GY + 30)) && xdotool key Return
+    start_ns=$(date +%s%N)
     id="$(wait_window "$MAIN_TITLE" 120)" || fail "the program the installer started did not log in by itself"
     wait_live "$id" "$start_ns" "upgraded, started by the installer"
-    [ "$(grep -c 'login of "admin" (cloud) accepted' "$work/run/cloud.log")" = 2 ] ||
-        fail "the simulator saw no second cloud login"
+    [ "$(grep -c 'login of "admin" (cloud) accepted' "$work/run/cloud.log")" = 2 ] || fail "no second cloud login"
     cp "$LIVE_SHOT" "$shots/windows-upgraded.png"
     stop_app
 }
