@@ -64,6 +64,9 @@ private:
         std::shared_ptr<RealPlayStream> stream;
     };
     std::shared_ptr<DeviceSession> session(int loginHandle);
+    // The real play of this handle, forgotten as well when `take`; false,
+    // with the last error set, when there is none.
+    bool findPlay(int playHandle, Play &play, bool take = false);
     // Registers a session a login opened, unless clean-up ran meanwhile.
     int adopt(std::uint64_t epoch, LoginOutcome &outcome, tvsdk::DisconnectCallback cb, void *user,
               std::shared_ptr<DeviceSession> &s);

@@ -124,16 +124,23 @@ int NetSdk::realPlay(int loginHandle, const void *clientInfo)
     return stream->handle();
 }
 
+bool NetSdk::findPlay(int playHandle, Play &play, bool take)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto it = m_plays.find(playHandle);
+    if (it == m_plays.end())
+        return fail(ErrInvalidHandle), false;
+    play = it->second;
+    if (take)
+        m_plays.erase(it);
+    return true;
+}
+
 int NetSdk::setRealDataCallback(int playHandle, tvsdk::RealDataCallback callback, void *user)
 {
     Play play;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        auto it = m_plays.find(playHandle);
-        if (it == m_plays.end())
-            return fail(ErrInvalidHandle), 0;
-        play = it->second;
-    }
+    if (!findPlay(playHandle, play))
+        return 0;
     play.stream->setCallback(callback, user);
     play.session->wake();
     return 1;
@@ -141,29 +148,18 @@ int NetSdk::setRealDataCallback(int playHandle, tvsdk::RealDataCallback callback
 
 int NetSdk::delRealDataCallback(int playHandle)
 {
-    std::shared_ptr<RealPlayStream> stream;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        auto it = m_plays.find(playHandle);
-        if (it == m_plays.end())
-            return fail(ErrInvalidHandle), 0;
-        stream = it->second.stream;
-    }
-    stream->removeCallback();
+    Play play;
+    if (!findPlay(playHandle, play))
+        return 0;
+    play.stream->removeCallback();
     return 1;
 }
 
 int NetSdk::stopRealPlay(int playHandle)
 {
     Play play;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        auto it = m_plays.find(playHandle);
-        if (it == m_plays.end())
-            return fail(ErrInvalidHandle), 0;
-        play = it->second;
-        m_plays.erase(it);
-    }
+    if (!findPlay(playHandle, play, true))
+        return 0;
     play.stream->close();
     play.session->removeStream(play.stream->streamId());
     // No wait for the answer: stop may be called from inside the data
