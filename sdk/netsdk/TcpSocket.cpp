@@ -50,7 +50,7 @@ int TcpSocket::connectTo(const std::string &host, std::uint16_t port, Clock::tim
     if (!sock::startup())
         return ErrConnectFailed;
     std::vector<NameResolver::Address> addresses;
-    int result = NameResolver::resolve(host, port, deadline, addresses);
+    int result = NameResolver::instance().resolve(host, port, deadline, addresses);
     if (result != 0)
         return result;
     result = ErrConnectFailed;
