@@ -4,24 +4,37 @@
 // login request, every request) with the next records of the input; when a
 // record says so, or once the input is used up, the answer a sound recorder
 // gives follows, so that the SDK gets past the login and reaches the later
-// states whatever came before. The SDK side logs in, reads both
-// configuration records, starts real play with a data callback, sends a
-// remote-control command, stops real play and logs out (or cleans up),
-// the first input byte choosing which of these run.
+// states whatever came before. The SDK side logs in (by address, by host
+// name or by cloud serial through the P2P service, which the harness plays
+// too, on a port of its own), reads both configuration records, starts
+// real play with a data callback, sends a remote-control command, stops
+// real play and logs out (or cleans up), the first input byte choosing
+// which of these run. Host names end in ".fuzz" and are answered by the
+// harness's own name service (FakeResolver) as the input says.
 //
 // Checked besides memory safety and leaks: every call returns within its
 // own time-out (plus a margin for the sanitizers); the data callback gets
 // only its own handle and never runs once real play is stopped; the
 // disconnect callback comes at most once and never after the logout; and
-// the SDK's connection is closed once it has logged out or failed to log in.
+// the SDK's connection is closed once it has logged out or failed to log in;
+// a P2P query carries the serial given; and the look-ups of names never
+// overlap for one name nor exceed the SDK's cap (FakeResolver).
 //
-// Input: a byte of call choices, then records [control][length: 2 bytes LE]
+// Input: a byte of call choices; when its bit 7 is set, a byte of login
+// mode (below); then records [control][length: 2 bytes LE]
 // [payload]. Control bits 0-1: 0 the payload as raw bytes, 1 a frame the
 // harness builds ([type: 2 bytes LE][body]) with the current request's
 // sequence, 2 a media frame for the stream ([kind][data]), 3 the same as 0.
 // Bit 2: the frame carries session 0 instead of the logged-in one. Bit 3:
 // the last record of this answer. Bits 4-5 then: 0 the sound answer follows,
 // 1 nothing follows, 2 the recorder closes the connection.
+// Login mode bits: 0 by cloud serial (else by the recorder's host name);
+// 1 the P2P server by host name (else by address); 2 the P2P service names
+// the recorder by host name (else by address); 3-4 how names are answered
+// (FakeResolver::Behaviour); 5 two connect tries (else one); 6-7 = 2: held
+// look-ups are let go only after clean-up, which then leaves them running
+// (else as soon as the login returns; rare, since clean-up waits for them).
+#include "FakeResolver.h"
 #include "Messages.h"
 #include "ProtocolDecoder.h"
 #include "ProtocolEncoder.h"
@@ -29,6 +42,7 @@
 #include "WireFormat.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -40,6 +54,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -52,6 +67,9 @@ using Clock = std::chrono::steady_clock;
 constexpr std::uint32_t kSession = 0x4242;
 constexpr std::uint32_t kStream = 0x77;
 constexpr int kConnectWaitMs = 500;
+// Logins by name or serial may take several tries, each this long.
+constexpr int kNameWaitMs = 20;
+constexpr char kSerial[] = "FUZZ0001";
 constexpr int kShortTimeoutMs = 30;
 // The sanitizers and a shared machine slow everything; a call that hangs
 // is still far beyond this.
@@ -63,8 +81,24 @@ constexpr int kMarginMs = 2000;
     std::abort();
 }
 
+// A loopback listener on a port of its own; -1 when there is none.
+int listenOnLoopback(std::uint16_t &port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr *>(&a), len) != 0 || ::listen(fd, 4) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len) != 0)
+        return -1;
+    port = ntohs(a.sin_port);
+    return fd;
+}
+
 struct Sdk
 {
+    tvsdk::FnSetP2PServer setP2PServer;
     tvsdk::FnInit init;
     tvsdk::FnSetConnectTime setConnectTime;
     tvsdk::FnLogin login;
@@ -75,8 +109,9 @@ struct Sdk
     tvsdk::FnSendJson sendJson;
     tvsdk::FnLogout logout;
     tvsdk::FnCleanup cleanup;
-    int listener = -1;
-    std::uint16_t port = 0;
+    int listener = -1, p2pListener = -1;
+    std::uint16_t port = 0, p2pPort = 0;
+    int stopPipe[2] = {-1, -1}; // a byte in it ends the recorder's run
 };
 
 template <typename Fn> Fn entry(int ordinal)
@@ -91,27 +126,22 @@ Sdk &sdk()
 {
     static Sdk *s = [] {
         auto *s = new Sdk;
+        s->setP2PServer = entry<tvsdk::FnSetP2PServer>(tvsdk::NetOrdSetP2PServer);
         s->init = entry<tvsdk::FnInit>(tvsdk::NetOrdInit);
         s->setConnectTime = entry<tvsdk::FnSetConnectTime>(tvsdk::NetOrdSetConnectTime);
         s->login = entry<tvsdk::FnLogin>(tvsdk::NetOrdLogin);
         s->getConfig = entry<tvsdk::FnGetDevConfig>(tvsdk::NetOrdGetDevConfig);
         s->realPlay = entry<tvsdk::FnRealPlay>(tvsdk::NetOrdRealPlay);
-        s->setDataCallback =
-            entry<tvsdk::FnSetRealDataCallback>(tvsdk::NetOrdSetRealDataCallback);
+        s->setDataCallback = entry<tvsdk::FnSetRealDataCallback>(tvsdk::NetOrdSetRealDataCallback);
         s->stopRealPlay = entry<tvsdk::FnStopRealPlay>(tvsdk::NetOrdStopRealPlay);
         s->sendJson = entry<tvsdk::FnSendJson>(tvsdk::NetOrdSendJson);
         s->logout = entry<tvsdk::FnLogout>(tvsdk::NetOrdLogout);
         s->cleanup = entry<tvsdk::FnCleanup>(tvsdk::NetOrdCleanup);
-        s->listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        if (s->listener < 0 || ::bind(s->listener, reinterpret_cast<sockaddr *>(&a), len) != 0 ||
-            ::listen(s->listener, 4) != 0 ||
-            ::getsockname(s->listener, reinterpret_cast<sockaddr *>(&a), &len) != 0)
+        s->listener = listenOnLoopback(s->port);
+        s->p2pListener = listenOnLoopback(s->p2pPort);
+        if (s->listener < 0 || s->p2pListener < 0 ||
+            ::pipe2(s->stopPipe, O_CLOEXEC | O_NONBLOCK) != 0)
             fail("no loopback listener");
-        s->port = ntohs(a.sin_port);
         return s;
     }();
     return *s;
@@ -122,16 +152,49 @@ Sdk &sdk()
 class Recorder
 {
 public:
-    Recorder(const std::uint8_t *data, std::size_t size) : m_data(data), m_size(size) {}
+    // The P2P service sends the SDK to recorderHost.
+    Recorder(const std::uint8_t *data, std::size_t size, std::string recorderHost)
+        : m_data(data), m_size(size), m_recorderHost(std::move(recorderHost))
+    {
+    }
 
-    void run(int listener)
+    // Serves the SDK's connections to the recorder and to the P2P service,
+    // one at a time, as they come, until a byte arrives in the stop pipe;
+    // then turns away those still waiting, so that none is left to the
+    // next input.
+    void run(const Sdk &s)
+    {
+        m_recorderPort = s.port;
+        for (;;) {
+            pollfd p[3] = {
+                {s.listener, POLLIN, 0}, {s.p2pListener, POLLIN, 0}, {s.stopPipe[0], POLLIN, 0}};
+            if (::poll(p, 3, -1) <= 0)
+                continue;
+            if (p[2].revents)
+                break;
+            const bool p2p = !(p[0].revents & POLLIN);
+            if (accept(p2p ? s.p2pListener : s.listener))
+                serve(p2p);
+        }
+        char byte;
+        while (::read(s.stopPipe[0], &byte, 1) == 1) {
+        }
+        for (const int listener : {s.listener, s.p2pListener}) {
+            while (accept(listener))
+                ::close(m_fd);
+        }
+    }
+
+    int recorderConnections() const { return m_recorderConnections; }
+
+private:
+    // A connection waiting on the listener, if any.
+    bool accept(int listener)
     {
         pollfd p{listener, POLLIN, 0};
-        if (::poll(&p, 1, kConnectWaitMs + kMarginMs) != 1)
-            fail("the SDK never connected");
-        m_fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+        m_fd = ::poll(&p, 1, 0) == 1 ? ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC) : -1;
         if (m_fd < 0)
-            fail("accept failed", errno);
+            return false;
         // Closed with a reset, so that no connection lingers between runs.
         const linger hard{1, 0};
         ::setsockopt(m_fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
@@ -139,16 +202,25 @@ public:
         // once, not after the SDK's delayed acknowledgement.
         const int one = 1;
         ::setsockopt(m_fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        tvwire::Frame none;
-        answer(none); // the challenge, unasked
+        return true;
+    }
+
+    void serve(bool p2p)
+    {
+        m_in.clear();
+        if (!p2p) {
+            ++m_recorderConnections;
+            tvwire::Frame none;
+            answer(none); // the challenge, unasked
+        }
         tvwire::Frame request;
         while (m_fd >= 0 && readFrame(request))
             answer(request);
         if (m_fd >= 0)
             ::close(m_fd);
+        m_fd = -1;
     }
 
-private:
     // The SDK's next frame; false at its end of the connection. The SDK
     // must close it by itself once it has logged out or given up.
     bool readFrame(tvwire::Frame &frame)
@@ -157,17 +229,17 @@ private:
         for (;;) {
             std::size_t used = 0;
             std::string error;
-            const auto r = tvwire::ProtocolDecoder::decode(m_in.data(), m_in.size(), frame,
-                                                           used, error);
+            const auto r =
+                tvwire::ProtocolDecoder::decode(m_in.data(), m_in.size(), frame, used, error);
             if (r == tvwire::ProtocolDecoder::Malformed)
                 fail("the SDK sent a malformed frame");
             if (r == tvwire::ProtocolDecoder::Complete) {
                 m_in.erase(m_in.begin(), m_in.begin() + long(used));
                 return true;
             }
-            const int left = int(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                     deadline - Clock::now())
-                                     .count());
+            const int left =
+                int(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now())
+                        .count());
             pollfd p{m_fd, POLLIN, 0};
             if (left <= 0 || ::poll(&p, 1, left) != 1)
                 fail("the SDK left its connection open");
@@ -277,6 +349,13 @@ private:
             return sendFrame(MsgKeepAliveReply, kSession, seq, {});
         case MsgStopRealPlay:
             return sendFrame(MsgStopRealPlayReply, kSession, seq, encodeBody(ResultReply{0}));
+        case MsgP2PQuery: {
+            P2PQuery query;
+            if (!decodeBody(request.body, query) || query.serial != kSerial)
+                fail("a P2P query without the serial given");
+            return sendFrame(MsgP2PReply, 0, seq,
+                             encodeBody(P2PReply{0, m_recorderHost, m_recorderPort}));
+        }
         default:
             return; // a logout is not waited for
         }
@@ -285,7 +364,10 @@ private:
     const std::uint8_t *m_data;
     std::size_t m_size;
     std::size_t m_at = 0;
+    std::string m_recorderHost;
+    std::uint16_t m_recorderPort = 0;
     int m_fd = -1;
+    int m_recorderConnections = 0;
     std::vector<std::uint8_t> m_in;
 };
 
@@ -328,6 +410,53 @@ void TV_SDK_CALL onDisconnect(int, char *, int, void *user)
         fail("disconnect callback after the logout or twice", w ? int(w->disconnects) : -1);
 }
 
+// How the SDK logs in this time: the call choices, then the login mode
+// (see the top of this file).
+struct LoginPlan
+{
+    std::uint8_t choice = 0xff;
+    bool byName = false;
+    bool cloud = false;
+    int tries = 1;
+    int waitMs = kConnectWaitMs;
+    std::string address = "127.0.0.1";
+    std::string p2pServer;
+    std::string recorderHost = "127.0.0.1";
+    FakeResolver::Behaviour names = FakeResolver::Answer;
+    bool holdPastCleanup = false;
+
+    // The P2P look-up's tries, then the recorder's, each as long as a wait.
+    int boundMs() const { return tries * waitMs * (cloud ? 2 : 1); }
+};
+
+std::uint8_t takeByte(const std::uint8_t *&data, std::size_t &size, std::uint8_t empty)
+{
+    if (!size)
+        return empty;
+    --size;
+    return *data++;
+}
+
+LoginPlan planLogin(const std::uint8_t *&data, std::size_t &size, const Sdk &s)
+{
+    LoginPlan p;
+    p.choice = takeByte(data, size, 0xff);
+    if (!(p.choice & 0x80))
+        return p;
+    const std::uint8_t mode = takeByte(data, size, 0);
+    p.byName = true;
+    p.cloud = mode & 1;
+    p.names = FakeResolver::Behaviour((mode >> 3) & 3);
+    p.tries = (mode & 0x20) ? 2 : 1;
+    p.waitMs = kNameWaitMs;
+    p.address = p.cloud ? kSerial : "recorder.fuzz";
+    p.p2pServer = ((mode & 2) ? "p2p.fuzz:" : "127.0.0.1:") + std::to_string(s.p2pPort);
+    if (mode & 4)
+        p.recorderHost = "recorder.fuzz";
+    p.holdPastCleanup = (mode >> 6) == 2;
+    return p;
+}
+
 // Runs one SDK call and checks it returned within its time-out.
 template <typename Call> int timed(const char *what, int timeoutMs, Call call)
 {
@@ -347,21 +476,27 @@ template <typename Call> int timed(const char *what, int timeoutMs, Call call)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     Sdk &s = sdk();
-    const std::uint8_t choice = size ? data[0] : 0xff;
+    const LoginPlan plan = planLogin(data, size, s);
+    const std::uint8_t choice = plan.choice;
     Watch watch;
     watch.stopFromCallback = (choice & 0x40) != 0;
     g_watch = &watch;
+    FakeResolver::set(plan.names, plan.waitMs * 3 / 2); // slow ones outlast a try
     s.init(onDisconnect, &watch);
-    s.setConnectTime(kConnectWaitMs, 1);
-    Recorder recorder(size ? data + 1 : data, size ? size - 1 : 0);
-    std::thread recorderThread([&] { recorder.run(s.listener); });
+    s.setConnectTime(plan.waitMs, plan.tries);
+    if (plan.cloud)
+        s.setP2PServer(0, plan.p2pServer.c_str(), 0);
+    Recorder recorder(data, size, plan.recorderHost);
+    std::thread recorderThread([&] { recorder.run(s); });
 
     unsigned char device[tvsdk::DeviceInfo::kSize] = {};
     int error = 0;
-    const int login = timed("login", kConnectWaitMs, [&] {
-        return s.login("127.0.0.1", s.port, "admin", "secret", device, &error,
-                       tvsdk::kLoginKindAddress);
+    const int login = timed("login", plan.boundMs(), [&] {
+        return s.login(plan.address.c_str(), plan.cloud ? 0 : s.port, "admin", "secret", device,
+                       &error, plan.cloud ? tvsdk::kLoginKindCloud : tvsdk::kLoginKindAddress);
     });
+    if (!plan.holdPastCleanup)
+        FakeResolver::release();
     if (login > 0) {
         unsigned char record[tvsdk::SystemFunction::kSize];
         int returned = 0;
@@ -385,8 +520,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             }
         }
         if (choice & 8) {
-            static const char json[] =
-                "{\n   \"P1\" : \"0x1\",\n   \"P2\" : \"0x03c0021c\",\n   \"msg\" : \"0x20008\"\n}\n";
+            static const char json[] = "{\n   \"P1\" : \"0x1\",\n   \"P2\" : \"0x03c0021c\",\n   "
+                                       "\"msg\" : \"0x20008\"\n}\n";
             timed("command", kShortTimeoutMs, [&] {
                 return s.sendJson(login, tvsdk::kRemoteCtrlCommand, tvsdk::kRemoteCtrlMsgId, -1,
                                   json, int(sizeof json - 1), kShortTimeoutMs);
@@ -406,7 +541,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     timed("clean-up", 1000, [&] { return s.cleanup(); });
     watch.loggedOut = true;
     watch.playStopped = true;
+    FakeResolver::release(); // a held look-up the clean-up let go of ends now
+    const char byte = 0;
+    if (::write(s.stopPipe[1], &byte, 1) != 1)
+        fail("cannot stop the recorder");
     recorderThread.join();
+    if (!plan.byName && recorder.recorderConnections() == 0)
+        fail("the SDK never connected");
     g_watch = nullptr;
     return 0;
 }
