@@ -134,7 +134,7 @@ enum Result : int
     ErrNoP2PServer = -10011,      // a cloud login without a P2P server set (137)
     ErrP2PUnreachable = -10012,   // the P2P service did not answer
     ErrRecorderFailed = -10013,   // the recorder failed to produce the answer
-    ErrNoResources = -10014,      // the system gave no means to wait on the session's socket
+    ErrNoResources = -10014,      // the system gave a session no thread or no way to wait
     // The recorder's refusals of a login.
     ErrNoPower = -11300,
     ErrPasswordWrong = -11301,

@@ -7,6 +7,8 @@
 #include "RealPlayStream.h"
 #include "WireFormat.h"
 
+#include <system_error>
+
 namespace netsdk {
 
 namespace {
@@ -29,10 +31,17 @@ DeviceSession::~DeviceSession()
     stop(false);
 }
 
-void DeviceSession::start()
+bool DeviceSession::start()
 {
     m_lastReceived = Clock::now();
-    m_thread = std::thread([self = shared_from_this()] { self->run(); });
+    // Out of threads, the constructor throws; across the SDK's C boundary
+    // that would end the caller's process.
+    try {
+        m_thread = std::thread([self = shared_from_this()] { self->run(); });
+    } catch (const std::system_error &) {
+        return false;
+    }
+    return true;
 }
 
 void DeviceSession::wake()

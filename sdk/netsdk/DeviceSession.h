@@ -43,7 +43,8 @@ public:
     // False when the session could not get what it waits with; it must not
     // be started then.
     bool canWait() const { return m_waiter.isValid(); }
-    void start();
+    // False when the system gave no thread for the session.
+    bool start();
     // Sends a request and waits for its reply: 0 or ErrTimeOut,
     // ErrDisconnected.
     int request(std::uint16_t type, const std::vector<std::uint8_t> &body, int timeoutMs,

@@ -184,15 +184,13 @@ int NetSdk::adopt(std::uint64_t epoch, LoginOutcome &outcome, tvsdk::DisconnectC
     }
     s = std::make_shared<DeviceSession>(m_nextLogin, outcome.sessionId, std::move(outcome.socket),
                                         std::move(outcome.buffer), cb, user);
-    if (!s->canWait()) {
+    // Started under the lock, so that a clean-up or a logout that finds the
+    // session also finds its thread to end.
+    if (!s->canWait() || !s->start()) {
         s.reset(); // closes the connection; the recorder sees the login end
         return ErrNoResources;
     }
-    const int handle = m_nextLogin++;
-    m_sessions[handle] = s;
-    // Started under the lock, so that a clean-up or a logout that finds the
-    // session also finds its thread to end.
-    s->start();
+    m_sessions[m_nextLogin++] = s;
     return 0;
 }
 

@@ -14,6 +14,7 @@
 
 #include <dlfcn.h>
 #include <netdb.h>
+#include <pthread.h>
 #include <sys/eventfd.h>
 
 #include <atomic>
@@ -31,10 +32,17 @@ constexpr char kSlowName[] = "slow-lookup.test";
 using GetAddrInfo = int (*)(const char *, const char *, const addrinfo *, addrinfo **);
 
 std::atomic<int> g_disconnects{0};
-// While set, the device SDK gets no eventfd: the way a system out of
-// descriptors or event objects treats it.
-std::atomic<bool> g_denySdkEventFds{false};
+// What the system denies the device SDK while a test says so: an eventfd,
+// as a system out of descriptors or event objects does, or a thread.
+enum Denied : int
+{
+    DenyNothing,
+    DenyEventFd,
+    DenyThread,
+};
+std::atomic<int> g_denied{DenyNothing};
 using EventFd = int (*)(unsigned int, int);
+using ThreadCreate = int (*)(pthread_t *, const pthread_attr_t *, void *(*)(void *), void *);
 
 void TV_SDK_CALL onDisconnect(int, char *, int, void *)
 {
@@ -105,13 +113,26 @@ extern "C" __attribute__((visibility("default"))) int eventfd(unsigned int count
 {
     static const auto real = reinterpret_cast<EventFd>(dlsym(RTLD_NEXT, "eventfd"));
     Dl_info caller;
-    if (g_denySdkEventFds && dladdr(__builtin_return_address(0), &caller) && caller.dli_fname &&
-        std::strstr(caller.dli_fname, "libNetSDK")) {
+    if (g_denied == DenyEventFd && dladdr(__builtin_return_address(0), &caller) &&
+        caller.dli_fname && std::strstr(caller.dli_fname, "libNetSDK")) {
         errno = EMFILE;
         return -1;
     }
     return real(count, flags);
 }
+
+// The sanitizers keep books of every thread made: one made past them would
+// confuse them, so they keep the system's.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+extern "C" __attribute__((visibility("default"))) int pthread_create(pthread_t *thread,
+                                                                     const pthread_attr_t *attr,
+                                                                     void *(*run)(void *),
+                                                                     void *arg) noexcept
+{
+    static const auto real = reinterpret_cast<ThreadCreate>(dlsym(RTLD_NEXT, "pthread_create"));
+    return g_denied == DenyThread ? EAGAIN : real(thread, attr, run, arg);
+}
+#endif
 
 class TestNetSdkHostile : public QObject
 {
@@ -143,11 +164,25 @@ private slots:
     }
 
     // A session that cannot wait on its socket would find it "readable" at
-    // every turn and spin; the login must fail instead, with no thread left
-    // and the recorder's connection closed. First, while no other test has
-    // a thread of its own that could end meanwhile.
-    void loginWithoutAWaiterFailsCleanly()
+    // every turn and spin; one whose thread the system refused would throw
+    // across the SDK's C boundary and end the program. The login must fail
+    // instead, with no thread left and the recorder's connection closed.
+    // First, while no other test has a thread of its own that could end
+    // meanwhile.
+    void loginWithoutWhatASessionNeedsFailsCleanly_data()
     {
+        QTest::addColumn<int>("denied");
+        QTest::newRow("no eventfd") << int(DenyEventFd);
+        QTest::newRow("no thread") << int(DenyThread);
+    }
+
+    void loginWithoutWhatASessionNeedsFailsCleanly()
+    {
+        QFETCH(int, denied);
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+        if (denied == DenyThread)
+            QSKIP("the sanitizers see every thread made");
+#endif
         std::atomic<bool> closedByClient{false}, counted{false};
         HostileRecorder recorder([&](HostileRecorder::Peer &peer) {
             peer.acceptLogin(0, 1);
@@ -164,9 +199,9 @@ private slots:
         const quint16 port = recorder.start();
         const int threadsBefore = threadCount();
         int error = 0;
-        g_denySdkEventFds = true;
+        g_denied = denied;
         const int h = login(port, "admin", &error);
-        g_denySdkEventFds = false;
+        g_denied = DenyNothing;
         QCOMPARE(h, 0);
         QCOMPARE(error, -10014);
         QCOMPARE(api.getLastError(), -10014);
