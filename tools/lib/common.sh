@@ -96,6 +96,17 @@ tv_sanitizer_env() {
     export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 }
 
+# tv_find_tool NAME-OR-PATH...: prints the first of them that is a command
+# or an executable file; fails when none is.
+tv_find_tool() {
+    local t
+    for t in "$@"; do
+        command -v "$t" 2>/dev/null && return 0
+        [ -x "$t" ] && { echo "$t"; return 0; }
+    done
+    return 1
+}
+
 # tv_announced_port <word> <file>: waits up to ten seconds for the line
 # "<word> ADDRESS:PORT" that the simulator and the link emulator print once
 # they listen, and prints the port (nothing when the line never came).

@@ -25,24 +25,17 @@ timed() {
 # start_sim <name> [options...]: a fresh simulator; its port in SIM_PORT,
 # its P2P service's (with --p2p-listen) in SIM_P2P_PORT.
 start_sim() {
-    local name="$1" want='^listening '
+    local name="$1" started=""
     shift
     if [ -n "$SIM_PID" ]; then
         kill "$SIM_PID" 2>/dev/null
         wait "$SIM_PID" 2>/dev/null
     fi
     : >"$work/run/$name.commands"
-    "$sim" --listen 127.0.0.1:0 --command-log "$work/run/$name.commands" "$@" \
-        >"$work/run/$name.out" 2>"$work/run/$name.log" &
-    SIM_PID=$!
-    case " $* " in *" --p2p-listen "*) want='^p2p-listening ' ;; esac
-    for _ in $(seq 100); do
-        grep -qs "$want" "$work/run/$name.out" && break
-        sleep 0.1
-    done
-    SIM_PORT="$(sed -n 's/^listening .*:\([0-9]*\)$/\1/p' "$work/run/$name.out")"
-    SIM_P2P_PORT="$(sed -n 's/^p2p-listening .*:\([0-9]*\)$/\1/p' "$work/run/$name.out")"
-    grep -qs "$want" "$work/run/$name.out" || fail "the recorder simulator did not start ($work/run/$name.log)"
+    tv_start_simulator "$sim" "$work/run/$name.log" --command-log "$work/run/$name.commands" "$@" &&
+        started=1
+    SIM_PID="$TV_SIM_PID" SIM_PORT="$TV_SIM_PORT" SIM_P2P_PORT="$TV_SIM_P2P_PORT"
+    [ -n "$started" ] || fail "the recorder simulator did not start ($work/run/$name.log)"
 }
 
 # start_app [arguments...]: telvane.exe from RUN_DIR (the unpacked zip
@@ -312,11 +305,7 @@ check_slow_link() {
     LINK_PID=$!
     exec 8>"$work/run/link.in" # it runs until its standard input closes
     local port="" start_ns id top cx cy before after=0 t0 end shot="$work/run/menu.png"
-    for _ in $(seq 50); do
-        port="$(sed -n 's/^listening .*:\([0-9]*\)$/\1/p' "$work/run/link.out")"
-        [ -n "$port" ] && break
-        sleep 0.1
-    done
+    port="$(tv_announced_port listening "$work/run/link.out")"
     [ -n "$port" ] || fail "the link emulator did not start ($work/run/link.out)"
     start_ns=$(date +%s%N)
     start_app 0 127.0.0.1 "" "$port" admin "" English
