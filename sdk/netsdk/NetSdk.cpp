@@ -2,6 +2,7 @@
 
 #include "DeviceSession.h"
 #include "LoginProcedure.h"
+#include "NameResolver.h"
 #include "NetSdkCodes.h"
 #include "RealPlayStream.h"
 #include "WireFormat.h"
@@ -258,6 +259,7 @@ int NetSdk::cleanup()
         else
             t.join();
     }
+    NameResolver::instance().drain(Clock::now() + std::chrono::milliseconds(kCleanupLookupWaitMs));
     return 1;
 }
 

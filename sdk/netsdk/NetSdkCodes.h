@@ -20,5 +20,8 @@ constexpr int kDefaultDeadSec = 60;
 // Requests without a timeout argument of their own (real play, stop, logout).
 constexpr int kRequestTimeoutMs = 3000;
 constexpr int kStopTimeoutMs = 1000;
+// How long clean-up waits for name look-ups still running; the ones that
+// take longer finish on their own.
+constexpr int kCleanupLookupWaitMs = 250;
 
 } // namespace netsdk

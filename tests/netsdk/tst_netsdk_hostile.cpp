@@ -20,18 +20,26 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
 namespace {
 
 constexpr char kSlowName[] = "slow-lookup.test";
+// Names whose look-ups hang until the test lets them go (or 5 s passed).
+constexpr char kHeldPrefix[] = "held-";
 
 // A name service that takes its time for one name, so that a look-up that
 // ignores the connect wait shows.
 using GetAddrInfo = int (*)(const char *, const char *, const addrinfo *, addrinfo **);
 
 std::atomic<int> g_disconnects{0};
+std::mutex g_heldMutex;
+std::condition_variable g_heldReleased;
+bool g_heldGo = false;
+std::atomic<int> g_heldCalls{0}, g_heldNow{0}, g_heldMost{0};
 // What the system denies the device SDK while a test says so: an eventfd,
 // as a system out of descriptors or event objects does, or a thread.
 enum Denied : int
@@ -81,6 +89,25 @@ long residentKiB()
     return -1;
 }
 
+int heldLookUp()
+{
+    ++g_heldCalls;
+    const int now = ++g_heldNow;
+    for (int most = g_heldMost; now > most && !g_heldMost.compare_exchange_weak(most, now);) {
+    }
+    std::unique_lock<std::mutex> lock(g_heldMutex);
+    g_heldReleased.wait_for(lock, std::chrono::seconds(5), [] { return g_heldGo; });
+    --g_heldNow;
+    return EAI_NONAME;
+}
+
+void holdLookUps(bool held)
+{
+    std::lock_guard<std::mutex> lock(g_heldMutex);
+    g_heldGo = !held;
+    g_heldReleased.notify_all();
+}
+
 // Answers one configuration request after running `before`, so that the
 // client knows everything sent before the answer has been dispatched.
 void answerConfigAfter(HostileRecorder::Peer &peer, const std::function<void()> &before)
@@ -104,6 +131,8 @@ getaddrinfo(const char *node, const char *service, const addrinfo *hints, addrin
         std::this_thread::sleep_for(std::chrono::milliseconds(1500));
         return EAI_NONAME;
     }
+    if (node && !numericOnly && std::strncmp(node, kHeldPrefix, sizeof kHeldPrefix - 1) == 0)
+        return heldLookUp();
     return real(node, service, hints, res);
 }
 
@@ -392,6 +421,49 @@ private slots:
         QVERIFY(h > 0);
         QTRY_COMPARE_WITH_TIMEOUT(g_disconnects.load(), 1, 2000);
         api.logout(h);
+    }
+
+    // Names that hang: the ten tries of one login share one look-up, no
+    // more than four run at once, clean-up waits for those that end soon
+    // and lets go of the others, which then end without touching the SDK.
+    void lookUpsAreSharedCappedAndAwaited()
+    {
+        const int threadsBefore = threadCount();
+        holdLookUps(true);
+        unsigned char record[tvsdk::DeviceInfo::kSize] = {};
+        int error = 0;
+        api.setConnectTime(50, 10);
+        QCOMPARE(api.login("held-a.test", 34567, "admin", "", record, &error, 0), 0);
+        QCOMPARE(error, -10005);
+        QCOMPARE(g_heldCalls.load(), 1); // 10 before
+        api.setConnectTime(50, 1);
+        for (const char *name : {"held-b.test", "held-c.test", "held-d.test", "held-e.test",
+                                 "held-f.test", "held-g.test"}) {
+            QCOMPARE(api.login(name, 34567, "admin", "", record, &error, 0), 0);
+            QCOMPARE(error, -10005);
+        }
+        QCOMPARE(g_heldMost.load(), 4);
+        std::thread release([] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            holdLookUps(false);
+        });
+        api.cleanup();
+        release.join();
+        QCOMPARE(g_heldNow.load(), 0);
+        QVERIFY2(threadCount() <= threadsBefore, qPrintable(QString::number(threadCount())));
+
+        QVERIFY(api.init(onDisconnect, nullptr));
+        holdLookUps(true);
+        QCOMPARE(api.login("held-z.test", 34567, "admin", "", record, &error, 0), 0);
+        QElapsedTimer cleanup;
+        cleanup.start();
+        api.cleanup();
+        QVERIFY2(cleanup.elapsed() < 1500, qPrintable(QString::number(cleanup.elapsed())));
+        QCOMPARE(g_heldNow.load(), 1);
+        holdLookUps(false);
+        QTRY_VERIFY(threadCount() <= threadsBefore);
+        QVERIFY(api.init(onDisconnect, nullptr));
+        api.setConnectTime(2000, 1);
     }
 
     // Runs last: it cleans the SDK up.
