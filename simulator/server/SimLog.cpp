@@ -4,11 +4,16 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
+SimLog::Sink g_sink = nullptr; // set only while a test runs single-threaded
+
 void write(const char *level, const QString &line)
 {
+    if (g_sink)
+        return g_sink(level[0] == 'E', line);
     const QByteArray text = QDateTime::currentDateTime().toString("hh:mm:ss.zzz").toUtf8() + " " +
                             level + " " + line.toUtf8();
     std::fprintf(stderr, "%s\n", text.constData());
@@ -25,6 +30,12 @@ void SimLog::info(const QString &line)
 void SimLog::error(const QString &line)
 {
     write("ERROR", line);
+}
+
+SimLog::Sink SimLog::setSink(Sink sink)
+{
+    std::swap(sink, g_sink);
+    return sink;
 }
 
 QString SimLog::peerText(const QByteArray &bytes, int max)
