@@ -13,16 +13,12 @@
 
 namespace {
 
-DisplayStream *makeDisplay(const SimOptions &o)
+SimDisplayStream *makeDisplay(const SimOptions &o)
 {
-#ifdef TV_HAVE_SIM_DISPLAY
-    return new DisplayStream(o.width, o.height, o.fps,
-                             o.fixedRate ? DisplayStream::RateControl::Fixed
-                                         : DisplayStream::RateControl::Adaptive,
-                             o.pictureTrace.toStdString());
-#else
-    return new DisplayStream(o.width, o.height, o.fps);
-#endif
+    return new SimDisplayStream(o.width, o.height, o.fps,
+                                o.fixedRate ? SimDisplayStream::RateControl::Fixed
+                                            : SimDisplayStream::RateControl::Adaptive,
+                                o.pictureTrace.toStdString());
 }
 
 } // namespace

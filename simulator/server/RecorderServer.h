@@ -9,7 +9,7 @@
 // keyframes a decoder asks for share that bound.
 
 #include "CommandLog.h"
-#include "DisplayStream.h"
+#include "SimDisplayStream.h"
 #include "SimOptions.h"
 
 #include <QElapsedTimer>
@@ -40,7 +40,7 @@ public:
     quint16 port() const { return m_server.serverPort(); }
 
     const SimOptions &options() const { return m_options; }
-    DisplayStream &display() { return *m_display; }
+    SimDisplayStream &display() { return *m_display; }
     CommandLog &commandLog() { return m_commandLog; }
     quint32 newSessionId();
     void setResolution(int width, int height);
@@ -67,7 +67,7 @@ private:
     SimOptions m_options;
     QTcpServer m_server; // listens; accepting is done here
     QSocketNotifier *m_acceptNotifier = nullptr;
-    std::unique_ptr<DisplayStream> m_display;
+    std::unique_ptr<SimDisplayStream> m_display;
     CommandLog m_commandLog;
     int m_connections = 0;
     int m_open = 0;

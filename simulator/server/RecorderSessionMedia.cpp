@@ -4,6 +4,7 @@
 #include "ProtocolEncoder.h"
 #include "RecorderServer.h"
 #include "RecorderSession.h"
+#include "RemoteCtrlParser.h"
 #include "SdkDefs.h"
 #include "SimLog.h"
 #include "WireFormat.h"
@@ -209,7 +210,6 @@ void RecorderSession::handleJson(const tvwire::Frame &frame)
 
 void RecorderSession::logRemoteCtrl(const QByteArray &text)
 {
-#ifdef TV_HAVE_SIM_DISPLAY
     RemoteCtrlEvent event{};
     std::string error;
     if (RemoteCtrlParser::parse(text.toStdString(), event, error)) {
@@ -225,7 +225,4 @@ void RecorderSession::logRemoteCtrl(const QByteArray &text)
                 .arg(SimLog::peerText(text)),
             true);
     }
-#else
-    log("OPRemoteCtrl " + SimLog::peerText(text));
-#endif
 }
