@@ -1,6 +1,7 @@
 #include "P2PService.h"
 
 #include "Messages.h"
+#include "PacedAcceptor.h"
 #include "SdkDefs.h"
 #include "SimLog.h"
 #include "WireChannel.h"
@@ -18,43 +19,23 @@ P2PService::P2PService(const QString &serial, const QHostAddress &recorderAddres
       m_recorderPort(recorderPort), m_queryTimeoutMs(queryTimeoutMs),
       m_maxConnections(maxConnections)
 {
-    connect(&m_server, &QTcpServer::newConnection, this, &P2PService::accept);
-    // As for the recorder: a shortage of descriptors passes.
-    connect(&m_server, &QTcpServer::acceptError, this, [this] {
-        QTimer::singleShot(kAcceptRetryMs, this, [this] { m_server.resumeAccepting(); });
-    });
 }
 
 bool P2PService::listen(const QHostAddress &address, quint16 port, QString &error)
 {
-    if (m_server.listen(address, port))
-        return true;
-    error = m_server.errorString();
-    return false;
+    if (!m_server.listen(address, port)) {
+        error = m_server.errorString();
+        return false;
+    }
+    new PacedAcceptor(
+        m_server, "p2p: ", [this](const QHostAddress &) { return m_open < m_maxConnections; },
+        [this](QTcpSocket *socket) { serve(socket); }, this);
+    return true;
 }
 
 void P2PService::log(const QString &line, bool error)
 {
     m_logBudget.write("p2p: ", line, error);
-}
-
-void P2PService::accept()
-{
-    while (QTcpSocket *socket = m_server.nextPendingConnection()) {
-        if (m_open >= m_maxConnections) {
-            if (m_turnedAway++ == 0)
-                log(QString("%1 connections open: turning new ones away (counted)").arg(m_open),
-                    true);
-            socket->abort();
-            delete socket;
-            continue;
-        }
-        if (m_turnedAway) {
-            log(QString("%1 connections were turned away").arg(m_turnedAway), false);
-            m_turnedAway = 0;
-        }
-        serve(socket);
-    }
 }
 
 void P2PService::serve(QTcpSocket *socket)

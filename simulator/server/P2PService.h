@@ -3,7 +3,9 @@
 // recorder that has it, or -11307 for a serial it does not know. One query
 // per connection, which must come within the query deadline. At most
 // maxConnections are open at once; more are closed as they arrive, so a
-// flood of idle connections costs a bounded number of descriptors.
+// flood of idle connections costs a bounded number of descriptors. Accepting
+// goes through PacedAcceptor, as for the recorder, so that a shortage of
+// descriptors does not spin the main thread.
 
 #include "LogBudget.h"
 
@@ -21,7 +23,6 @@ class P2PService : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int kAcceptRetryMs = 100;
     static constexpr std::uint32_t kMaxQueryBody = 1024;
     static constexpr int kLogBurst = 100; // lines
     static constexpr int kLogPerSecond = 20;
@@ -33,7 +34,6 @@ public:
     QHostAddress address() const { return m_server.serverAddress(); }
 
 private:
-    void accept();
     void serve(QTcpSocket *socket);
     void answer(QTcpSocket *socket, WireChannel &channel);
     void log(const QString &line, bool error);
@@ -44,7 +44,6 @@ private:
     int m_queryTimeoutMs;
     int m_maxConnections;
     int m_open = 0;
-    quint64 m_turnedAway = 0;
     LogBudget m_logBudget{kLogBurst, kLogPerSecond};
     QTcpServer m_server;
 };

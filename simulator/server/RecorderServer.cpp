@@ -1,15 +1,11 @@
 #include "RecorderServer.h"
 
+#include "PacedAcceptor.h"
 #include "RecorderSession.h"
 #include "SimLog.h"
 
 #include <QRandomGenerator>
-#include <QSocketNotifier>
 #include <QTcpSocket>
-
-#include <cerrno>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -46,13 +42,10 @@ bool RecorderServer::listen(QString &error)
         error = m_server.errorString();
         return false;
     }
-    // QTcpServer either stops for good or retries at full speed when
-    // accept() runs out of descriptors; the server accepts by itself so
-    // that it can wait a moment and try again.
-    m_server.pauseAccepting();
-    m_acceptNotifier =
-        new QSocketNotifier(m_server.socketDescriptor(), QSocketNotifier::Read, this);
-    connect(m_acceptNotifier, &QSocketNotifier::activated, this, &RecorderServer::acceptPending);
+    new PacedAcceptor(
+        m_server, QString(),
+        [this](const QHostAddress &) { return m_open < m_options.maxConnections; },
+        [this](QTcpSocket *socket) { startSession(socket); }, this);
     return true;
 }
 
@@ -67,62 +60,12 @@ void RecorderServer::setResolution(int width, int height)
     m_display->setResolution(width, height);
 }
 
-void RecorderServer::acceptPending()
+void RecorderServer::startSession(QTcpSocket *socket)
 {
-    for (int n = 0; n < kAcceptsPerTurn; ++n) {
-        const int fd = ::accept4(int(m_server.socketDescriptor()), nullptr, nullptr,
-                                 SOCK_CLOEXEC | SOCK_NONBLOCK);
-        if (fd < 0) {
-            const int error = errno;
-            if (error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM)
-                onAcceptShortage(error);
-            return; // EAGAIN, or a connection that went away meanwhile
-        }
-        if (m_acceptFails) {
-            SimLog::info(QString("accepting again after %1 failed attempts").arg(m_acceptFails));
-            m_acceptFails = 0;
-        }
-        if (m_open >= m_options.maxConnections) {
-            turnAway(fd);
-            continue;
-        }
-        startSession(fd);
-    }
-}
-
-void RecorderServer::turnAway(int fd)
-{
-    if (m_turnedAway++ == 0)
-        SimLog::error(QString("%1 connections open: turning new ones away (counted)").arg(m_open));
-    ::close(fd);
-}
-
-void RecorderServer::startSession(int fd)
-{
-    auto *socket = new QTcpSocket;
-    if (!socket->setSocketDescriptor(fd)) {
-        ::close(fd);
-        delete socket;
-        return;
-    }
-    if (m_turnedAway) {
-        SimLog::info(QString("%1 connections were turned away").arg(m_turnedAway));
-        m_turnedAway = 0;
-    }
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     ++m_open;
     auto *session = new RecorderSession(socket, this, ++m_connections);
     connect(session, &QObject::destroyed, this, [this] { --m_open; });
-}
-
-// Out of descriptors: the shortage usually passes (sessions end, the flood
-// stops), so accepting pauses for a moment rather than for good or not at all.
-void RecorderServer::onAcceptShortage(int error)
-{
-    if (m_acceptFails++ == 0)
-        SimLog::error(QString("cannot accept: %1 (retrying, counted)").arg(qt_error_string(error)));
-    m_acceptNotifier->setEnabled(false);
-    QTimer::singleShot(kAcceptRetryMs, this, [this] { m_acceptNotifier->setEnabled(true); });
 }
 
 void RecorderServer::requestViewer(RecorderSession *session)

@@ -21,7 +21,6 @@
 
 #include <memory>
 
-class QSocketNotifier;
 class RecorderSession;
 
 class RecorderServer : public QObject
@@ -29,8 +28,6 @@ class RecorderServer : public QObject
     Q_OBJECT
 public:
     static constexpr int kViewerIntervalMs = 500;
-    static constexpr int kAcceptRetryMs = 100;
-    static constexpr int kAcceptsPerTurn = 64;
 
     explicit RecorderServer(const SimOptions &options, QObject *parent = nullptr);
     ~RecorderServer() override;
@@ -57,22 +54,16 @@ public:
     void setViewerInterval(int ms) { m_viewerIntervalMs = ms; }
 
 private:
-    void acceptPending();
-    void turnAway(int fd);
-    void startSession(int fd);
-    void onAcceptShortage(int error);
+    void startSession(QTcpSocket *socket);
     void openViewerGate();
     void attachWaitingViewers();
 
     SimOptions m_options;
-    QTcpServer m_server; // listens; accepting is done here
-    QSocketNotifier *m_acceptNotifier = nullptr;
+    QTcpServer m_server; // listens; a PacedAcceptor accepts
     std::unique_ptr<SimDisplayStream> m_display;
     CommandLog m_commandLog;
     int m_connections = 0;
     int m_open = 0;
-    quint64 m_turnedAway = 0;  // over the cap since it was last logged
-    quint64 m_acceptFails = 0; // since accepting last worked
     quint32 m_nextSessionId;
     QList<QPointer<RecorderSession>> m_waitingViewers;
     bool m_keyFrameWanted = false;

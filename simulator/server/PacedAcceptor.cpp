@@ -1,0 +1,75 @@
+#include "PacedAcceptor.h"
+
+#include "SimLog.h"
+
+#include <QSocketNotifier>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <cerrno>
+#include <sys/socket.h>
+#include <unistd.h>
+
+PacedAcceptor::PacedAcceptor(QTcpServer &server, const QString &logPrefix, Admit admit, Take take,
+                             QObject *parent)
+    : QObject(parent), m_listenFd(int(server.socketDescriptor())), m_logPrefix(logPrefix),
+      m_admit(std::move(admit)), m_take(std::move(take)),
+      m_notifier(new QSocketNotifier(server.socketDescriptor(), QSocketNotifier::Read, this))
+{
+    server.pauseAccepting();
+    connect(m_notifier, &QSocketNotifier::activated, this, &PacedAcceptor::acceptPending);
+}
+
+void PacedAcceptor::acceptPending()
+{
+    for (int n = 0; n < kPerTurn; ++n) {
+        sockaddr_storage address{};
+        socklen_t length = sizeof address;
+        const int fd = ::accept4(m_listenFd, reinterpret_cast<sockaddr *>(&address), &length,
+                                 SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0) {
+            const int error = errno;
+            if (error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM)
+                onShortage(error);
+            return; // EAGAIN, or a connection that went away meanwhile
+        }
+        if (m_fails) {
+            SimLog::info(m_logPrefix +
+                         QString("accepting again after %1 failed attempts").arg(m_fails));
+            m_fails = 0;
+        }
+        hand(fd, QHostAddress(reinterpret_cast<const sockaddr *>(&address)));
+    }
+}
+
+void PacedAcceptor::hand(int fd, const QHostAddress &peer)
+{
+    if (!m_admit(peer)) {
+        if (m_turnedAway++ == 0)
+            SimLog::error(m_logPrefix +
+                          "connections over the cap: turning new ones away (counted)");
+        ::close(fd);
+        return;
+    }
+    auto *socket = new QTcpSocket;
+    if (!socket->setSocketDescriptor(fd)) {
+        ::close(fd);
+        delete socket;
+        return;
+    }
+    if (m_turnedAway) {
+        SimLog::info(m_logPrefix + QString("%1 connections were turned away").arg(m_turnedAway));
+        m_turnedAway = 0;
+    }
+    m_take(socket);
+}
+
+void PacedAcceptor::onShortage(int error)
+{
+    if (m_fails++ == 0)
+        SimLog::error(m_logPrefix +
+                      QString("cannot accept: %1 (retrying, counted)").arg(qt_error_string(error)));
+    m_notifier->setEnabled(false);
+    QTimer::singleShot(kRetryMs, this, [this] { m_notifier->setEnabled(true); });
+}
