@@ -2,7 +2,9 @@
 // with a fake clock: log lines, the command log's size, connection slots
 // per address and the pace of login answers.
 #include "CommandLog.h"
+#include "ConnectionAdmission.h"
 #include "LogBudget.h"
+#include "LoginThrottle.h"
 #include "SimLog.h"
 
 #include <QTemporaryDir>
@@ -36,6 +38,9 @@ class TestSimServerLimits : public QObject
 private slots:
     void logVolumeIsBoundedAcrossConnections();
     void commandLogStaysWithinItsSize();
+    void otherAddressesAlwaysGetIn_data();
+    void otherAddressesAlwaysGetIn();
+    void guessingIsPacedPerAddress();
 };
 
 // A peer that opens connection after connection gets a fresh per-session
@@ -88,6 +93,82 @@ void TestSimServerLimits::commandLogStaysWithinItsSize()
              qPrintable(QString("%1 and %2 bytes").arg(current.size()).arg(older.size())));
     QVERIFY(kept.size() >= 1000);
     QVERIFY(all.endsWith(kept));
+}
+
+// Attackers hold every pending slot they may; a user from an address of its
+// own still gets in, and only pending connections make room for it.
+void TestSimServerLimits::otherAddressesAlwaysGetIn_data()
+{
+    QTest::addColumn<int>("attackers"); // source addresses
+    QTest::addColumn<int>("loggedIn");  // of the connections they hold
+    QTest::addColumn<bool>("userGetsIn");
+    QTest::newRow("one address floods") << 1 << 0 << true;
+    QTest::newRow("eight addresses fill every slot") << 8 << 0 << true;
+    QTest::newRow("thirty-two addresses, one each") << 32 << 0 << true;
+    QTest::newRow("every slot logged in") << 32 << 32 << false;
+}
+
+void TestSimServerLimits::otherAddressesAlwaysGetIn()
+{
+    QFETCH(int, attackers);
+    QFETCH(int, loggedIn);
+    QFETCH(bool, userGetsIn);
+    ConnectionAdmission admission(ConnectionAdmission::limitsFor(32, 10000));
+    quintptr id = 0;
+    int shortDeadlines = 0;
+    for (int i = 0; i < 40; ++i) {
+        const auto v =
+            admission.admit(++id, QHostAddress(QString("127.0.1.%1").arg(1 + i % attackers)));
+        shortDeadlines += v.admitted && v.loginDeadlineMs == 2000;
+        if (v.admitted && loggedIn > 0 && loggedIn--)
+            admission.loggedIn(id);
+    }
+    const int held = qMin(32, 4 * attackers);
+    QCOMPARE(admission.open(), held);
+    QCOMPARE(shortDeadlines, qMax(0, held - 23)); // from the 24th slot on
+    const auto user = admission.admit(++id, QHostAddress("127.0.0.3"));
+    QCOMPARE(user.admitted, userGetsIn);
+    QCOMPARE(user.evict != 0, userGetsIn && held == 32);
+    QCOMPARE(admission.open(), qMin(32, held + int(userGetsIn)));
+    admission.closed(user.evict); // the evicted one's own close changes nothing more
+    QCOMPARE(admission.open(), qMin(32, held + int(userGetsIn)));
+}
+
+// After a few failures, answers to that address are spaced, growing to a
+// cap; other addresses are never delayed; a success or a quiet while
+// forgives; many addresses do not grow the table past its bound.
+void TestSimServerLimits::guessingIsPacedPerAddress()
+{
+    LoginThrottle throttle;
+    const QByteArray guesser = ConnectionAdmission::sourceKey(QHostAddress("127.0.0.2"));
+    const QByteArray user = ConnectionAdmission::sourceKey(QHostAddress("127.0.0.3"));
+    // A guesser answering each connection as soon as its answer came.
+    qint64 now = 0;
+    int answers = 0;
+    while (now < 60000) {
+        now += throttle.answer(guesser, false, now) + 1;
+        ++answers;
+        QCOMPARE(throttle.answer(user, true, now), 0);
+    }
+    // three free, two at a shorter spacing, then one a second
+    QVERIFY2(answers <= 3 + 3 + 60, qPrintable(QString::number(answers)));
+    // Parallel connections share the spacing rather than multiply it.
+    QCOMPARE(throttle.answer(guesser, false, now), 1000 - 1);
+    QCOMPARE(throttle.answer(guesser, false, now), 2000 - 1);
+    QCOMPARE(throttle.answer(guesser, true, now), 3000 - 1);
+    QCOMPARE(throttle.answer(guesser, false, now), 0); // forgiven by the success
+    for (int i = 0; i < 5; ++i)
+        throttle.answer(guesser, false, now);
+    QVERIFY(throttle.answer(guesser, false, now) > 0);
+    now += LoginThrottle::kQuietMs;
+    QCOMPARE(throttle.answer(guesser, false, now), 0); // forgiven by the quiet
+    // IPv6 by /64: a host's other addresses are the same source.
+    QCOMPARE(ConnectionAdmission::sourceKey(QHostAddress("2001:db8::1")),
+             ConnectionAdmission::sourceKey(QHostAddress("2001:db8::ffff:2")));
+    QCOMPARE(ConnectionAdmission::sourceKey(QHostAddress("::ffff:127.0.0.2")), guesser);
+    for (quint32 i = 0; i < 3 * LoginThrottle::kMaxSources; ++i)
+        throttle.answer(QByteArray::number(i), false, now);
+    QCOMPARE(throttle.sources(), LoginThrottle::kMaxSources);
 }
 
 QTEST_GUILESS_MAIN(TestSimServerLimits)
