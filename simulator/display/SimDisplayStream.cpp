@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <pthread.h>
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -26,6 +27,8 @@ SimDisplayStream::SimDisplayStream(int width, int height, int fps, RateControl r
       m_utcOffset(QDateTime::currentDateTime().offsetFromUtc()), m_tracePath(tracePath)
 {
     m_thread = std::thread([this] { run(); });
+    // Named, so that a benchmark can tell its time from the encoder's helpers.
+    pthread_setname_np(m_thread.native_handle(), "sim-display");
 }
 
 QDateTime SimDisplayStream::displayClock() const
@@ -50,16 +53,13 @@ QSize SimDisplayStream::sanitized(int width, int height)
     return QSize(std::clamp(width, 16, 4096) & ~1, std::clamp(height, 16, 4096) & ~1);
 }
 
-int SimDisplayStream::addViewer(Sink sink)
+int SimDisplayStream::addViewer()
 {
     int id;
     {
-        std::lock_guard<std::recursive_mutex> lock(m_viewerMutex);
-        id = m_nextViewer++;
-        m_viewers.push_back({id, std::move(sink)});
-    }
-    {
         std::lock_guard<std::mutex> lock(m_mutex);
+        id = m_nextViewer++;
+        m_viewers.push_back(id);
         m_work.forceIdr = true;
     }
     m_wake.notify_all();
@@ -68,39 +68,22 @@ int SimDisplayStream::addViewer(Sink sink)
 
 void SimDisplayStream::removeViewer(int id)
 {
-    std::lock_guard<std::recursive_mutex> lock(m_viewerMutex);
-    for (Viewer &v : m_viewers) {
-        if (v.id == id)
-            v.removed = true;
-    }
-    // During delivery (a sink removing itself or another) the list is
-    // being walked; deliver() sweeps it afterwards.
-    if (!m_delivering)
-        m_viewers.erase(std::remove_if(m_viewers.begin(), m_viewers.end(),
-                                       [](const Viewer &v) { return v.removed; }),
-                        m_viewers.end());
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_viewers.erase(std::remove(m_viewers.begin(), m_viewers.end(), id), m_viewers.end());
 }
 
-void SimDisplayStream::setViewerPace(int id, int64_t maxRate, bool hold)
+void SimDisplayStream::setPace(int64_t maxRate, bool hold)
 {
-    bool released = false;
-    {
-        std::lock_guard<std::recursive_mutex> lock(m_viewerMutex);
-        for (Viewer &v : m_viewers) {
-            if (v.id != id)
-                continue;
-            released = v.hold && !hold;
-            v.maxRate = maxRate;
-            v.hold = hold;
-        }
-    }
-    if (!released)
-        return;
+    bool released;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_work.released = true;
+        released = m_paceHold && !hold;
+        m_paceRate = maxRate;
+        m_paceHold = hold;
+        m_work.released = m_work.released || released;
     }
-    m_wake.notify_all();
+    if (released)
+        m_wake.notify_all();
 }
 
 void SimDisplayStream::requestKeyFrame()
@@ -146,29 +129,6 @@ SimDisplayStream::Timing SimDisplayStream::timing() const
     return m_timing;
 }
 
-bool SimDisplayStream::hasViewers()
-{
-    std::lock_guard<std::recursive_mutex> lock(m_viewerMutex);
-    return !m_viewers.empty();
-}
-
-bool SimDisplayStream::paced(int64_t &maxRate)
-{
-    maxRate = 0;
-    if (m_rateControl == RateControl::Fixed)
-        return true;
-    std::lock_guard<std::recursive_mutex> lock(m_viewerMutex);
-    for (const Viewer &v : m_viewers) {
-        if (v.removed)
-            continue;
-        if (v.hold)
-            return false;
-        if (v.maxRate > 0 && (maxRate == 0 || v.maxRate < maxRate))
-            maxRate = v.maxRate;
-    }
-    return true;
-}
-
 void SimDisplayStream::run()
 {
     SimScreen screen(QSize(m_width, m_height));
@@ -182,6 +142,8 @@ void SimDisplayStream::run()
     bool idrDue = false; // asked for while held
     for (;;) {
         Work work;
+        bool watched, hold;
+        int64_t maxRate;
         {
             std::unique_lock<std::mutex> lock(m_mutex);
             m_wake.wait_until(lock, next, [this] {
@@ -191,6 +153,10 @@ void SimDisplayStream::run()
             if (m_stop)
                 break;
             std::swap(work, m_work);
+            watched = !m_viewers.empty();
+            const bool adaptive = m_rateControl == RateControl::Adaptive;
+            maxRate = adaptive ? m_paceRate : 0;
+            hold = adaptive && m_paceHold;
         }
         if (work.size.isValid() && work.size != screen.size()) {
             screen.resize(work.size);
@@ -206,14 +172,13 @@ void SimDisplayStream::run()
         if (!urgent && now < next)
             continue;
         // A forced IDR without viewers is dropped: the next viewer asks again.
-        if (!hasViewers()) {
+        if (!watched) {
             idrDue = held = false;
             next = now + period;
             continue;
         }
-        int64_t maxRate = 0;
         idrDue = idrDue || work.forceIdr;
-        if (!paced(maxRate)) {
+        if (hold) {
             // Skipped, not queued: what is due now is drawn when the hold
             // ends, an IDR included.
             ++m_skipped;
@@ -250,25 +215,7 @@ void SimDisplayStream::produce(SimScreen &screen, QImage &image,
         return;
     record(renderMs, msSince(t1));
     trace.picture(unit.size(), key);
-    deliver(unit, key);
-}
-
-void SimDisplayStream::deliver(const std::vector<uint8_t> &unit, bool keyFrame)
-{
-    std::lock_guard<std::recursive_mutex> lock(m_viewerMutex);
-    m_delivering = true;
-    // By index: a sink may add a viewer, which grows the list.
-    for (size_t i = 0; i < m_viewers.size(); ++i) {
-        if (m_viewers[i].removed || !(m_viewers[i].started || keyFrame))
-            continue;
-        m_viewers[i].started = true;
-        const Sink sink = m_viewers[i].sink;
-        sink(unit.data(), unit.size(), keyFrame);
-    }
-    m_delivering = false;
-    m_viewers.erase(std::remove_if(m_viewers.begin(), m_viewers.end(),
-                                   [](const Viewer &v) { return v.removed; }),
-                    m_viewers.end());
+    m_pictures.publish(std::move(unit), key);
 }
 
 void SimDisplayStream::record(double renderMs, double encodeMs)

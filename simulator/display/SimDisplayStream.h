@@ -3,29 +3,31 @@
 // of viewers.
 //
 // Threads: one thread of the stream's own applies the remote commands,
-// draws (SimScreen) and encodes (H264Encoder); it alone touches them, and it
-// calls the sinks. Every other public call may come from any thread: it only
-// queues work and wakes that thread. A command is drawn and sent as soon as
-// the thread wakes for it (after the picture in progress, if any), not at the
-// next tick; between commands pictures follow the fps cadence, each tick
-// counted from the last picture sent. Nothing is drawn or encoded while
-// there are no viewers.
+// draws (SimScreen), encodes (H264Encoder) and publishes each picture once
+// on its board (PictureBoard), whatever the number of viewers: framing and
+// sending it per viewer is the readers' work, on their own thread. Every
+// other public call may come from any thread: it only records state or
+// queues work under one plain mutex and wakes that thread. A command is
+// drawn and sent as soon as the thread wakes for it (after the picture in
+// progress, if any), not at the next tick; between commands pictures follow
+// the fps cadence, each tick counted from the last picture sent. Nothing is
+// drawn or encoded while there are no viewers.
 //
 // Queued moves are merged (only the newest position matters), so input never
 // piles up behind a slow picture.
 //
 // Pacing (RateControl::Adaptive): one encoder serves every viewer, so a
-// picture is either made for all of them or for none. Each viewer's owner
-// reports its path (setViewerPace): the rate it carries and whether its
-// queue is over its budget. The encoder's rate follows the slowest viewer,
-// and while any viewer holds the stream no picture is drawn or encoded at
-// all: skipping before encoding keeps every reference intact, where
-// dropping an encoded picture for one viewer would break its decoder until
-// the next IDR. Input still changes the screen meanwhile; the picture made
-// when the hold ends shows all of it. A viewer that cannot be kept up with
-// must stop holding (its owner then drops its media and asks for an IDR
-// with requestKeyFrame()), or it would stall the others. Fixed: today's
-// constant-quality stream with a periodic IDR, which ignores the paces.
+// picture is either made for all of them or for none. Whoever sends the
+// pictures folds its viewers' paths into one pace (setPace): the rate the
+// slowest carries and whether any queue is over its budget. While the
+// stream is held no picture is drawn or encoded at all: skipping before
+// encoding keeps every reference intact, where dropping an encoded picture
+// for one viewer would break its decoder until the next IDR. Input still
+// changes the screen meanwhile; the picture made when the hold ends shows
+// all of it. A viewer that cannot be kept up with must stop holding (its
+// sender then drops its media and asks for an IDR with requestKeyFrame()),
+// or it would stall the others. Fixed: today's constant-quality stream with
+// a periodic IDR, which ignores the pace.
 //
 // Sizes are made even and kept within 16..4096 pixels, as the encoder needs;
 // fps is kept within 1..120.
@@ -41,7 +43,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -49,6 +50,7 @@
 #include <vector>
 
 #include "H264Encoder.h"
+#include "PictureBoard.h"
 #include "PictureTrace.h"
 
 class SimScreen;
@@ -56,10 +58,6 @@ class SimScreen;
 class SimDisplayStream
 {
 public:
-    // Called on the stream's own thread, one complete access unit per call;
-    // must not block.
-    using Sink = std::function<void(const uint8_t *data, size_t size, bool keyFrame)>;
-
     struct Timing
     {
         uint64_t frames = 0;
@@ -78,17 +76,16 @@ public:
     SimDisplayStream(const SimDisplayStream &) = delete;
     SimDisplayStream &operator=(const SimDisplayStream &) = delete;
 
-    // The viewer's first data is an IDR frame with SPS and PPS. Whatever the
-    // sink refers to must stay valid until removeViewer() returns or the
-    // stream is destroyed.
-    int addViewer(Sink sink);
-    // Once it returns, that sink is never called again. It waits for a sink
-    // call in progress, so do not call it while holding a lock a sink takes
-    // (from inside a sink it is fine).
+    // A viewer joins: the next picture is an IDR with SPS and PPS, so that
+    // it can start on it. The stream draws only while viewers are there.
+    int addViewer();
     void removeViewer(int id);
-    // maxRate in bits per second, 0 for no limit; hold: no picture for
-    // anyone until it is released. Ignored by a fixed-rate stream.
-    void setViewerPace(int id, int64_t maxRate, bool hold);
+    // All viewers' pace folded into one: maxRate in bits per second, 0 for
+    // no limit; hold: no picture for anyone until it is released. Ignored
+    // by a fixed-rate stream.
+    void setPace(int64_t maxRate, bool hold);
+    // Every picture made, published once for every reader.
+    PictureBoard &pictures() { return m_pictures; }
     // The next picture is an IDR for every viewer; the caller bounds how
     // often it asks.
     void requestKeyFrame();
@@ -107,15 +104,6 @@ private:
     // are dropped rather than held without bound.
     static constexpr size_t kMaxQueuedEvents = 1024;
 
-    struct Viewer
-    {
-        int id;
-        Sink sink;
-        bool started = false;
-        bool removed = false;
-        int64_t maxRate = 0;
-        bool hold = false;
-    };
     struct Work
     {
         std::deque<RemoteCtrlEvent> events;
@@ -127,12 +115,8 @@ private:
     static QSize sanitized(int width, int height);
     QDateTime displayClock() const;
     void run();
-    bool hasViewers();
-    // False while a viewer holds; else the rate the slowest one carries.
-    bool paced(int64_t &maxRate);
     void produce(SimScreen &screen, QImage &image, std::unique_ptr<H264Encoder> &encoder,
                  bool forceIdr, int64_t maxRate, int64_t ms, PictureTrace &trace);
-    void deliver(const std::vector<uint8_t> &unit, bool keyFrame);
     void record(double renderMs, double encodeMs);
 
     const int m_fps;
@@ -143,15 +127,16 @@ private:
     const int m_utcOffset; // seconds, taken when the stream is made
     const std::string m_tracePath;
 
-    std::mutex m_mutex; // guards m_work and m_stop
+    std::mutex m_mutex; // guards m_work, m_stop, the viewers and the pace
     std::condition_variable m_wake;
     Work m_work;
     bool m_stop = false;
-
-    std::recursive_mutex m_viewerMutex; // held while sinks run
-    std::vector<Viewer> m_viewers;
+    std::vector<int> m_viewers;
     int m_nextViewer = 1;
-    bool m_delivering = false;
+    int64_t m_paceRate = 0;
+    bool m_paceHold = false;
+
+    PictureBoard m_pictures;
 
     mutable std::mutex m_timingMutex;
     Timing m_timing;

@@ -20,11 +20,9 @@ SimDisplayStream *makeDisplay(const SimOptions &o)
 } // namespace
 
 RecorderServer::RecorderServer(const SimOptions &options, QObject *parent)
-    : QObject(parent), m_options(options), m_display(makeDisplay(options)),
+    : QObject(parent), m_options(options), m_display(makeDisplay(options)), m_viewers(*m_display),
       m_nextSessionId(0x10000 + QRandomGenerator::global()->bounded(0x10000))
 {
-    m_viewerGate.setSingleShot(true);
-    connect(&m_viewerGate, &QTimer::timeout, this, &RecorderServer::attachWaitingViewers);
 }
 
 RecorderServer::~RecorderServer()
@@ -64,48 +62,6 @@ void RecorderServer::startSession(QTcpSocket *socket)
 {
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     ++m_open;
-    auto *session = new RecorderSession(socket, this, ++m_connections);
+    auto *session = new RecorderSession(socket, *this, ++m_connections, this);
     connect(session, &QObject::destroyed, this, [this] { --m_open; });
-}
-
-void RecorderServer::requestViewer(RecorderSession *session)
-{
-    m_waitingViewers.append(session);
-    openViewerGate();
-}
-
-void RecorderServer::requestKeyFrame()
-{
-    m_keyFrameWanted = true;
-    openViewerGate();
-}
-
-void RecorderServer::openViewerGate()
-{
-    if (m_viewerGate.isActive())
-        return;
-    const qint64 since = m_lastViewer.isValid() ? m_lastViewer.elapsed() : m_viewerIntervalMs;
-    m_viewerGate.start(int(qMax<qint64>(0, m_viewerIntervalMs - since)));
-}
-
-void RecorderServer::cancelViewer(RecorderSession *session)
-{
-    m_waitingViewers.removeAll(session);
-}
-
-void RecorderServer::attachWaitingViewers()
-{
-    const auto waiting = m_waitingViewers;
-    m_waitingViewers.clear();
-    bool joined = false; // a joining viewer brings an IDR for everyone
-    for (const QPointer<RecorderSession> &s : waiting) {
-        if (s) {
-            s->attachViewer();
-            joined = true;
-        }
-    }
-    if (m_keyFrameWanted && !joined)
-        m_display->requestKeyFrame();
-    m_keyFrameWanted = false;
-    m_lastViewer.start();
 }

@@ -4,31 +4,27 @@
 //
 // At most --max-connections sessions exist at a time; a connection beyond
 // them is closed at once. When accepting fails for want of descriptors the
-// server tries again shortly instead of giving up. New viewers join the
-// display at a bounded rate, since each one costs every viewer a keyframe;
-// keyframes a decoder asks for share that bound.
+// server tries again shortly instead of giving up. Sessions reach it
+// through SessionHost; their viewers' media and admission are the
+// ViewerHub's.
 
 #include "CommandLog.h"
+#include "SessionHost.h"
 #include "SimDisplayStream.h"
 #include "SimOptions.h"
+#include "ViewerHub.h"
 
-#include <QElapsedTimer>
-#include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QTcpServer>
-#include <QTimer>
 
 #include <memory>
 
 class RecorderSession;
 
-class RecorderServer : public QObject
+class RecorderServer : public QObject, public SessionHost
 {
     Q_OBJECT
 public:
-    static constexpr int kViewerIntervalMs = 500;
-
     explicit RecorderServer(const SimOptions &options, QObject *parent = nullptr);
     ~RecorderServer() override;
 
@@ -36,38 +32,23 @@ public:
     QHostAddress address() const { return m_server.serverAddress(); }
     quint16 port() const { return m_server.serverPort(); }
 
-    const SimOptions &options() const { return m_options; }
-    SimDisplayStream &display() { return *m_display; }
-    CommandLog &commandLog() { return m_commandLog; }
-    quint32 newSessionId();
+    const SimOptions &options() const override { return m_options; }
+    SimDisplayStream &display() override { return *m_display; }
+    CommandLog &commandLog() override { return m_commandLog; }
+    quint32 newSessionId() override;
+    ViewerHub &viewers() override { return m_viewers; }
     void setResolution(int width, int height);
-    // The session's viewer is attached now or within kViewerIntervalMs,
-    // unless it is cancelled first.
-    void requestViewer(RecorderSession *session);
-    void cancelViewer(RecorderSession *session);
-    // A viewer's decoder needs an IDR: made with the next viewer that joins,
-    // and like joins at most every kViewerIntervalMs, since every viewer
-    // gets it.
-    void requestKeyFrame();
-    // For a harness that runs thousands of short sessions, each of which
-    // must see its viewer attached at once.
-    void setViewerInterval(int ms) { m_viewerIntervalMs = ms; }
 
 private:
     void startSession(QTcpSocket *socket);
-    void openViewerGate();
-    void attachWaitingViewers();
 
     SimOptions m_options;
     QTcpServer m_server; // listens; a PacedAcceptor accepts
     std::unique_ptr<SimDisplayStream> m_display;
+    ViewerHub m_viewers; // after the display: goes before it
     CommandLog m_commandLog;
     int m_connections = 0;
     int m_open = 0;
+    quint64 m_turnedAway = 0; // over the cap since it was last logged
     quint32 m_nextSessionId;
-    QList<QPointer<RecorderSession>> m_waitingViewers;
-    bool m_keyFrameWanted = false;
-    int m_viewerIntervalMs = kViewerIntervalMs;
-    QElapsedTimer m_lastViewer;
-    QTimer m_viewerGate;
 };

@@ -1,22 +1,29 @@
 #include "RecorderSession.h"
 
+#include "CommandLog.h"
 #include "LoginProof.h"
 #include "Messages.h"
 #include "ProtocolEncoder.h"
-#include "RecorderServer.h"
+#include "RemoteCtrlParser.h"
 #include "SdkDefs.h"
+#include "SessionHost.h"
+#include "SimDisplayStream.h"
 #include "SimLog.h"
+#include "SimOptions.h"
+#include "ViewerHub.h"
 #include "WireFormat.h"
 
-#include <QSocketNotifier>
 #include <QTcpSocket>
 #include <QTimer>
 
 #include <sys/socket.h>
 #include <unistd.h>
 
-RecorderSession::RecorderSession(QTcpSocket *socket, RecorderServer *server, int number)
-    : QObject(server), m_socket(socket), m_server(server), m_channel(socket), m_number(number)
+RecorderSession::RecorderSession(QTcpSocket *socket, SessionHost &host, int number, QObject *parent)
+    : QObject(parent), m_socket(socket), m_host(host), m_channel(socket), m_number(number),
+      m_link(socket),
+      m_feed(m_link, host.viewers(), socket->peerAddress(), !host.options().fixedRate,
+             [this](const QString &line, bool always) { log(line, false, always); })
 {
     socket->setParent(this);
     socket->setReadBufferSize(kSocketReadBuffer);
@@ -25,11 +32,11 @@ RecorderSession::RecorderSession(QTcpSocket *socket, RecorderServer *server, int
     connect(socket, &QTcpSocket::bytesWritten, this, &RecorderSession::onReadyRead);
     // Unlike bytesWritten, emitted for every write, also from inside a slot of its own.
     connect(socket, &QTcpSocket::channelBytesWritten, this,
-            [this](int, qint64 bytes) { m_toKernel += bytes; });
+            [this](int, qint64 bytes) { m_link.handed(bytes); });
     connect(socket, &QTcpSocket::disconnected, this, [this] { close("peer left"); });
     log("connection from " + socket->peerAddress().toString() + ":" +
         QString::number(socket->peerPort()));
-    QTimer::singleShot(m_server->options().loginTimeoutMs, this, [this] {
+    QTimer::singleShot(m_host.options().loginTimeoutMs, this, [this] {
         if (!m_sessionId)
             close(m_lingering ? "login refused" : "no login within the deadline");
     });
@@ -40,9 +47,6 @@ RecorderSession::RecorderSession(QTcpSocket *socket, RecorderServer *server, int
 RecorderSession::~RecorderSession()
 {
     stopViewer();
-    delete m_mediaNotifier;
-    if (m_mediaWake >= 0)
-        ::close(m_mediaWake);
 }
 
 void RecorderSession::log(const QString &line, bool error, bool always)
@@ -58,6 +62,7 @@ void RecorderSession::close(const QString &why)
     log("closed (" + why + ")", false, true);
     QTcpSocket *socket = m_socket;
     m_socket = nullptr;
+    m_link.close();
     socket->disconnect(this);
     socket->abort();
     deleteLater();
@@ -154,7 +159,7 @@ void RecorderSession::handle(const tvwire::Frame &frame)
 
 int RecorderSession::decideLogin(const tvwire::LoginRequest &request) const
 {
-    const SimOptions &o = m_server->options();
+    const SimOptions &o = m_host.options();
     const QString user = QString::fromStdString(request.user);
     // An unknown user costs the same work and gets the same answer as a
     // wrong password, so that names cannot be told apart from outside.
@@ -178,7 +183,7 @@ void RecorderSession::handleLogin(const tvwire::Frame &frame)
         log("malformed login request", true);
         return close("malformed login");
     }
-    const SimOptions &o = m_server->options();
+    const SimOptions &o = m_host.options();
     tvwire::LoginReply answer;
     answer.result = decideLogin(request);
     const QString who = SimLog::peerText(request.user);
@@ -186,7 +191,7 @@ void RecorderSession::handleLogin(const tvwire::Frame &frame)
         log(QString("login of %1 refused with %2").arg(who).arg(answer.result));
         return refuseLogin(frame, answer);
     }
-    m_sessionId = m_server->newSessionId();
+    m_sessionId = m_host.newSessionId();
     m_channel.setAccepted({tvwire::MsgKeepAlive, tvwire::MsgConfigRequest,
                            tvwire::MsgRealPlayRequest, tvwire::MsgStopRealPlay,
                            tvwire::MsgJsonCommand, tvwire::MsgLogout},
@@ -224,13 +229,14 @@ void RecorderSession::refuseLogin(const tvwire::Frame &frame, const tvwire::Logi
 
 void RecorderSession::startFaultTimers()
 {
-    const SimOptions &o = m_server->options();
+    const SimOptions &o = m_host.options();
     if (o.dropAfterSec >= 0)
         QTimer::singleShot(o.dropAfterSec * 1000, this, [this] { close("drop-after"); });
     if (o.hangAfterSec >= 0) {
         QTimer::singleShot(o.hangAfterSec * 1000, this, [this] {
             log("hangs (hang-after): no more answers, sockets stay open");
             m_hung = true;
+            m_link.hang();
         });
     }
 }
@@ -241,7 +247,7 @@ void RecorderSession::handleConfig(const tvwire::Frame &frame)
     tvwire::ConfigReply answer;
     if (!tvwire::decodeBody(frame.body, request))
         return close("malformed configuration request");
-    const SimOptions &o = m_server->options();
+    const SimOptions &o = m_host.options();
     if (o.failConfig.contains(request.command)) {
         answer.result = tvsdk::ErrRecorderFailed;
     } else if (request.command == tvsdk::kCmdSystemFunction) {
@@ -250,11 +256,91 @@ void RecorderSession::handleConfig(const tvwire::Frame &frame)
     } else if (request.command == tvsdk::kCmdDisplayResolution) {
         using namespace tvsdk::DisplayResolution;
         answer.data.assign(kSize, 0);
-        tvsdk::writeInt32(answer.data.data(), kHeight, m_server->display().height());
-        tvsdk::writeInt32(answer.data.data(), kWidth, m_server->display().width());
+        tvsdk::writeInt32(answer.data.data(), kHeight, m_host.display().height());
+        tvsdk::writeInt32(answer.data.data(), kWidth, m_host.display().width());
     } else {
         answer.result = tvsdk::ErrUnknownCommand;
     }
     log(QString("configuration %1: result %2").arg(request.command).arg(answer.result));
     reply(frame, tvwire::MsgConfigReply, tvwire::encodeBody(answer));
+}
+
+void RecorderSession::handleRealPlay(const tvwire::Frame &frame)
+{
+    tvwire::RealPlayRequest request;
+    if (!tvwire::decodeBody(frame.body, request))
+        return close("malformed real-play request");
+    const SimOptions &o = m_host.options();
+    tvwire::RealPlayReply answer;
+    if (o.refuseRealPlay || request.channel != o.channelsA + o.channelsB || !m_feed.idle()) {
+        answer.result = tvsdk::ErrRefused;
+        log(QString("real play on channel %1 refused").arg(request.channel));
+        return reply(frame, tvwire::MsgRealPlayReply, tvwire::encodeBody(answer));
+    }
+    if (!m_host.viewers().ready()) {
+        answer.result = tvsdk::ErrRecorderFailed;
+        log("real play refused: out of descriptors");
+        return reply(frame, tvwire::MsgRealPlayReply, tvwire::encodeBody(answer));
+    }
+    m_streamId = frame.sequence ^ m_sessionId;
+    answer.streamId = m_streamId;
+    reply(frame, tvwire::MsgRealPlayReply, tvwire::encodeBody(answer));
+    m_feed.setStream(m_sessionId, m_streamId);
+    m_host.viewers().admit(&m_feed);
+    log(QString("real play on channel %1 started, stream %2").arg(request.channel).arg(m_streamId));
+}
+
+void RecorderSession::stopViewer()
+{
+    if (!m_feed.idle())
+        m_host.viewers().withdraw(&m_feed);
+}
+
+void RecorderSession::handleStop(const tvwire::Frame &frame)
+{
+    tvwire::StreamRef ref;
+    if (!tvwire::decodeBody(frame.body, ref))
+        return close("malformed stop request");
+    const bool known = !m_feed.idle() && ref.streamId == m_streamId;
+    if (known)
+        stopViewer();
+    reply(frame, tvwire::MsgStopRealPlayReply,
+          tvwire::encodeBody(tvwire::ResultReply{known ? tvsdk::ResultOk : tvsdk::ErrRefused}));
+}
+
+void RecorderSession::handleJson(const tvwire::Frame &frame)
+{
+    tvwire::JsonCommand command;
+    if (!tvwire::decodeBody(frame.body, command))
+        return close("malformed JSON command");
+    const QByteArray text(reinterpret_cast<const char *>(command.json.data()),
+                          int(command.json.size()));
+    if (command.name == tvsdk::kRemoteCtrlCommand) {
+        m_host.commandLog().append(text);
+        logRemoteCtrl(text);
+    } else {
+        log(QString("JSON command %1 (id %2) ignored")
+                .arg(SimLog::peerText(command.name))
+                .arg(command.msgId));
+    }
+    reply(frame, tvwire::MsgJsonReply, tvwire::encodeBody(tvwire::ResultReply{0}));
+}
+
+void RecorderSession::logRemoteCtrl(const QByteArray &text)
+{
+    RemoteCtrlEvent event{};
+    std::string error;
+    if (RemoteCtrlParser::parse(text.toStdString(), event, error)) {
+        log(QString("OPRemoteCtrl msg 0x%1 button 0x%2 at (%3, %4)")
+                .arg(event.msgType, 0, 16)
+                .arg(event.button, 0, 16)
+                .arg(event.x)
+                .arg(event.y));
+        m_host.display().apply(event);
+    } else {
+        log(QString("malformed OPRemoteCtrl (%1): %2")
+                .arg(SimLog::peerText(error, 2 * SimLog::kMaxPeerText))
+                .arg(SimLog::peerText(text)),
+            true);
+    }
 }

@@ -14,47 +14,33 @@
 // handles a bounded number of frames, so one busy peer cannot stall the
 // others.
 //
-// Threads: lives on the main thread. The display stream's sink runs on the
-// stream's thread: it only appends the framed access unit to m_media (under
-// m_mediaMutex) and, when that queue was empty, wakes m_mediaWake, whose
-// notifier drains the queue here. Nothing of Qt crosses the threads.
-// The destructor removes the viewer first, so no post can follow it.
+// Threads: lives on the main thread. Its viewer's media (ViewerFeed) comes
+// from the server's ViewerHub on the same thread; the session owns the feed
+// and withdraws it before it goes.
 //
-// Unless the stream is fixed-rate, a viewer's path is looked at every
-// kPaceMs (SendPacer) and after every unit written, and the display is told
-// its rate and whether it must hold (see SimDisplayStream). A viewer the
-// pacer finds stalled drops its media; once drained it waits for an IDR,
-// which it asks the server for, since the stream has no periodic ones.
+// It reaches the server only through SessionHost.
 
 #include "LogBudget.h"
 #include "Messages.h"
-#include "SendPacer.h"
+#include "SocketLink.h"
+#include "ViewerFeed.h"
 #include "WireChannel.h"
 
 #include <QObject>
 
-#include <deque>
-#include <mutex>
 #include <vector>
 
-class QSocketNotifier;
 class QTcpSocket;
-class QTimer;
-class RecorderServer;
+class SessionHost;
 
 class RecorderSession : public QObject
 {
     Q_OBJECT
 public:
-    RecorderSession(QTcpSocket *socket, RecorderServer *server, int number);
+    RecorderSession(QTcpSocket *socket, SessionHost &host, int number, QObject *parent);
     ~RecorderSession() override;
 
-    // Called by the server when this session's real play may start.
-    void attachViewer();
-
-    // Media waiting unsent beyond this is dropped up to the next keyframe
-    // that fits, keyframes included.
-    static constexpr qint64 kMaxQueuedMedia = 8 * 1024 * 1024;
+    static constexpr qint64 kMaxQueuedMedia = ViewerFeed::kMaxQueuedMedia;
     // Requests are read only while less than kMaxQueuedMedia plus this
     // waits unsent: replies cannot pile up much past the media.
     static constexpr qint64 kReplyAllowance = 256 * 1024;
@@ -65,8 +51,6 @@ public:
     static constexpr int kLingerMs = 2000;
     static constexpr int kLogBurst = 200; // lines
     static constexpr int kLogPerSecond = 50;
-    static constexpr int kPaceMs = 10;
-    static constexpr int kFiguresMs = 5000; // the stream's figures in the log
 
 private:
     void onReadyRead();
@@ -84,21 +68,13 @@ private:
     void logRemoteCtrl(const QByteArray &text);
     void reply(const tvwire::Frame &request, std::uint16_t type,
                const std::vector<std::uint8_t> &body);
-    bool openMediaWake();
-    void queueMedia(const std::uint8_t *data, std::size_t size, bool keyFrame);
-    void drainMedia();
-    void writeMedia(const std::vector<std::uint8_t> &bytes, bool keyFrame);
-    void dropMedia();
     void stopViewer();
-    void startPacing();
-    void pace();
-    void logFigures();
     void startFaultTimers();
     void close(const QString &why);
     void log(const QString &line, bool error = false, bool always = false);
 
     QTcpSocket *m_socket;
-    RecorderServer *m_server;
+    SessionHost &m_host;
     WireChannel m_channel;
     const int m_number;
     std::vector<std::uint8_t> m_nonce;
@@ -106,38 +82,8 @@ private:
     bool m_hung = false;
     bool m_lingering = false; // refused: the reply is out, input is discarded
     bool m_turnScheduled = false;
-    int m_viewer = 0;
-    bool m_viewerPending = false;
     quint32 m_streamId = 0;
-    bool m_waitForKey = false;
-    quint64 m_mediaSent = 0;
-    quint64 m_mediaDropped = 0; // units, counted instead of logged each time
-    quint64 m_dropRuns = 0;
-    SendPacer m_pacer;
-    QTimer *m_paceTimer = nullptr; // while an adaptive stream plays
-    QTimer *m_figuresTimer = nullptr;
-    QElapsedTimer m_paceClock;
-    qint64 m_paceRate = 0;
-    bool m_paceHold = false;
-    bool m_keyRequested = false;
-    quint64 m_stalls = 0;
-    quint64 m_skippedAtStart = 0; // the display's count when this viewer joined
-    struct Figures
-    {
-        quint64 units = 0, bytes = 0, dropped = 0, skipped = 0;
-    } m_figuresMark; // totals at the last figures line
-    quint64 m_mediaBytes = 0;
-    qint64 m_toKernel = 0; // bytes the socket handed the kernel so far
-    struct Unit
-    {
-        std::vector<std::uint8_t> bytes;
-        bool keyFrame;
-    };
-    std::mutex m_mediaMutex;
-    std::deque<Unit> m_media; // filled on the stream's thread, drained here
-    bool m_mediaLost = false; // units were thrown away since the last drain
-    quint32 m_mediaSession = 0, m_mediaStream = 0;
-    int m_mediaWake = -1; // eventfd, made with the first real play
-    QSocketNotifier *m_mediaNotifier = nullptr;
+    SocketLink m_link;
+    ViewerFeed m_feed;
     LogBudget m_logBudget{kLogBurst, kLogPerSecond};
 };

@@ -5,6 +5,7 @@
 void SendPacer::update(const Reading &r)
 {
     m_queued = r.queued;
+    m_lastMs = r.nowMs;
     m_minRttUs = r.minRttUs;
     m_pathLimited = m_pathLimited || full();
     measure(r);
@@ -16,7 +17,7 @@ void SendPacer::update(const Reading &r)
     }
     if (m_fullSinceMs < 0)
         m_fullSinceMs = r.nowMs;
-    const int patience = m_stalledBefore ? kStallMs / 4 : kStallMs;
+    const int patience = m_stalledBefore ? kShortPatienceMs : kStallMs;
     m_stalled = m_stalled || r.nowMs - m_fullSinceMs >= patience;
     m_stalledBefore = m_stalledBefore || m_stalled;
 }

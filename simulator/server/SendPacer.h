@@ -22,9 +22,10 @@
 // - stalled(): full for kStallMs on end. Such a viewer is not keeping up
 //   with even the slowest pictures (or does not read at all): it stops
 //   holding the others back and loses its media until it drains. After a
-//   first stall it gets a quarter of that patience, so that a peer that
-//   stops and starts reading on purpose cannot freeze the others a second
-//   at a time.
+//   first stall it gets a quarter of that patience (kShortPatienceMs), so
+//   that a peer that stops and starts reading on purpose cannot freeze the
+//   others a second at a time; a pacer made for a client known to have
+//   done so starts with the short patience.
 //
 // The path's rate is measured only while the path holds bytes back: over a
 // busy period in which the queue was over its budget at some look, the
@@ -48,6 +49,7 @@ class SendPacer
 public:
     static constexpr int kHoldMs = 40;
     static constexpr int kStallMs = 1000;
+    static constexpr int kShortPatienceMs = kStallMs / 4;
     static constexpr int kSampleMs = 200;
     static constexpr std::int64_t kMinSampleUs = 5000;
     static constexpr int kProbeMs = 1000;
@@ -75,6 +77,7 @@ public:
         std::int64_t delivered = 0; // bytes acknowledged by the viewer so far
         std::int64_t minRttUs = 0;
     };
+    explicit SendPacer(bool shortPatience = false) : m_stalledBefore(shortPatience) {}
     void update(const Reading &r);
 
     // Bytes per second, 0 unknown: as measured, and with a probe's steps.
@@ -88,6 +91,8 @@ public:
     // on, or a fast path would lose a picture to every large IDR.
     bool hold() const { return full() && m_estimate > 0; }
     bool stalled() const { return m_stalled; }
+    // How long the queue has been full on end, at the last reading.
+    std::int64_t fullForMs() const { return m_fullSinceMs < 0 ? 0 : m_lastMs - m_fullSinceMs; }
 
 private:
     void measure(const Reading &r);
@@ -110,6 +115,7 @@ private:
     std::int64_t m_probeMs = -1, m_probeDelivered = 0;      // since the queue was last full
     std::int64_t m_busySinceMs = -1;                        // the queue has held bytes since
     std::int64_t m_fullSinceMs = -1;
+    std::int64_t m_lastMs = 0;
     bool m_stalled = false;
-    bool m_stalledBefore = false;
+    bool m_stalledBefore;
 };

@@ -90,7 +90,7 @@ Sim &sim()
         o.fps = 10;
         auto *s = new Sim;
         s->server = new RecorderServer(o);
-        s->server->setViewerInterval(0);
+        s->server->viewers().setViewerInterval(0);
         QString error;
         if (!s->server->listen(error))
             fail("cannot listen");

@@ -1,0 +1,82 @@
+#pragma once
+// Hands the display's pictures to every viewer and folds their paces into
+// the display's one: the network side of the stream.
+//
+// The stream's thread publishes each picture once on its board and writes
+// one eventfd, whatever the number of viewers; here, on the main thread,
+// each admitted feed frames and sends it under its own rules. After any
+// feed's pace changes the hub gives the display the lowest rate any feed
+// asks for and holds it while any feed holds (linear in the feeds, which
+// --max-connections bounds).
+//
+// Admission: every new viewer costs every viewer a keyframe, so viewers
+// join at most every kViewerIntervalMs; keyframes a decoder asks for share
+// that bound.
+//
+// Threads: main thread, but for the wake the board calls. It holds feeds,
+// never sessions; a feed is withdrawn before it goes away.
+
+#include "FeedHost.h"
+#include "PatienceRecord.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+#include <cstdint>
+#include <vector>
+
+class QSocketNotifier;
+class SimDisplayStream;
+class ViewerFeed;
+
+class ViewerHub : public QObject, public FeedHost
+{
+    Q_OBJECT
+public:
+    static constexpr int kViewerIntervalMs = 500;
+
+    explicit ViewerHub(SimDisplayStream &display, QObject *parent = nullptr);
+    ~ViewerHub() override;
+
+    // False when the hub has no wake (out of descriptors): no viewer then.
+    bool ready() const { return m_wake >= 0; }
+    // The feed starts now or within kViewerIntervalMs, unless withdrawn first.
+    void admit(ViewerFeed *feed);
+    // Stops it if it plays; nothing is offered to it afterwards.
+    void withdraw(ViewerFeed *feed);
+    // For a harness that runs thousands of short sessions, each of which
+    // must see its viewer start at once.
+    void setViewerInterval(int ms) { m_viewerIntervalMs = ms; }
+
+    void paceChanged() override;
+    void requestKeyFrame() override;
+    quint64 skipped() const override;
+    PatienceRecord &patience() override { return m_patience; }
+
+private:
+    struct Playing
+    {
+        ViewerFeed *feed;
+        int viewer; // the display's id for it
+    };
+
+    void openGate();
+    void startWaiting();
+    void onPictures();
+
+    SimDisplayStream &m_display;
+    int m_wake = -1; // eventfd the board writes once per picture
+    QSocketNotifier *m_notifier = nullptr;
+    std::uint64_t m_cursor = 0;
+    std::vector<Playing> m_playing;
+    std::vector<ViewerFeed *> m_waiting;
+    bool m_offering = false; // feeds withdrawn meanwhile are swept after
+    qint64 m_rate = 0;
+    bool m_hold = false;
+    PatienceRecord m_patience;
+    bool m_keyFrameWanted = false;
+    int m_viewerIntervalMs = kViewerIntervalMs;
+    QElapsedTimer m_lastViewer;
+    QTimer m_gate;
+};
