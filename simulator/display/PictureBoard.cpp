@@ -33,6 +33,13 @@ bool PictureBoard::take(uint64_t &cursor, std::vector<SharedPicture> &out) const
     return !lost;
 }
 
+void PictureBoard::release(uint64_t upTo)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    while (!m_kept.empty() && m_kept.front()->number <= upTo)
+        m_kept.pop_front();
+}
+
 uint64_t PictureBoard::latest() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);

@@ -32,6 +32,9 @@ public:
     // Appends the pictures after `cursor` to `out`, oldest first, and moves
     // the cursor past them. False when some were lost on the way.
     bool take(uint64_t &cursor, std::vector<SharedPicture> &out) const;
+    // A sole reader lets go of what it took, so that pictures are not kept
+    // alive after they were sent.
+    void release(uint64_t upTo);
     // The number of the newest picture, 0 before the first: a reader that
     // starts there takes only what comes after.
     uint64_t latest() const;

@@ -106,6 +106,7 @@ void ViewerHub::onPictures()
     }
     std::vector<SharedPicture> pictures;
     const bool lost = !m_display.pictures().take(m_cursor, pictures);
+    m_display.pictures().release(m_cursor);
     m_offering = true;
     // By index: a feed's session may admit another meanwhile.
     for (std::size_t i = 0; i < m_playing.size(); ++i) {
