@@ -16,8 +16,7 @@ P2PService::P2PService(const QString &serial, const QHostAddress &recorderAddres
                        quint16 recorderPort, int queryTimeoutMs, int maxConnections,
                        QObject *parent)
     : QObject(parent), m_serial(serial), m_recorderAddress(recorderAddress),
-      m_recorderPort(recorderPort), m_queryTimeoutMs(queryTimeoutMs),
-      m_maxConnections(maxConnections)
+      m_recorderPort(recorderPort), m_admission(maxConnections, queryTimeoutMs)
 {
 }
 
@@ -28,8 +27,7 @@ bool P2PService::listen(const QHostAddress &address, quint16 port, QString &erro
         return false;
     }
     new PacedAcceptor(
-        m_server, "p2p: ", [this](const QHostAddress &) { return m_open < m_maxConnections; },
-        [this](QTcpSocket *socket) { serve(socket); }, this);
+        m_server, "p2p: ", [this](QTcpSocket *socket) { return serve(socket); }, this);
     return true;
 }
 
@@ -38,23 +36,25 @@ void P2PService::log(const QString &line, bool error)
     m_logBudget.write("p2p: ", line, error);
 }
 
-void P2PService::serve(QTcpSocket *socket)
+bool P2PService::serve(QTcpSocket *socket)
 {
-    ++m_open;
+    const int queryTimeoutMs = m_admission.admit(socket);
+    if (queryTimeoutMs < 0)
+        return false;
     socket->setParent(this);
-    connect(socket, &QObject::destroyed, this, [this] { --m_open; });
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     socket->setReadBufferSize(kMaxQueryBody);
     auto channel = std::make_shared<WireChannel>(socket);
     channel->setAccepted({tvwire::MsgP2PQuery}, kMaxQueryBody);
     connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-    QTimer::singleShot(m_queryTimeoutMs, socket, [this, socket] {
+    QTimer::singleShot(queryTimeoutMs, socket, [this, socket] {
         log("connection closed at the deadline", true);
         socket->abort();
         socket->deleteLater();
     });
     connect(socket, &QTcpSocket::readyRead, socket,
             [this, socket, channel] { answer(socket, *channel); });
+    return true;
 }
 
 void P2PService::answer(QTcpSocket *socket, WireChannel &channel)

@@ -2,12 +2,15 @@
 // The small P2P service: answers a serial number with the address of the
 // recorder that has it, or -11307 for a serial it does not know. One query
 // per connection, which must come within the query deadline. At most
-// maxConnections are open at once; more are closed as they arrive, so a
-// flood of idle connections costs a bounded number of descriptors. Accepting
+// maxConnections are open at once, and each source address may hold only a
+// few of them (SocketAdmission, as for the recorder); more are closed as
+// they arrive, so a flood of idle connections costs a bounded number of
+// descriptors and cannot keep other sources out. Accepting
 // goes through PacedAcceptor, as for the recorder, so that a shortage of
 // descriptors does not spin the main thread.
 
 #include "LogBudget.h"
+#include "SocketAdmission.h"
 
 #include <QHostAddress>
 #include <QObject>
@@ -34,16 +37,14 @@ public:
     QHostAddress address() const { return m_server.serverAddress(); }
 
 private:
-    void serve(QTcpSocket *socket);
+    bool serve(QTcpSocket *socket);
     void answer(QTcpSocket *socket, WireChannel &channel);
     void log(const QString &line, bool error);
 
     QString m_serial;
     QHostAddress m_recorderAddress;
     quint16 m_recorderPort;
-    int m_queryTimeoutMs;
-    int m_maxConnections;
-    int m_open = 0;
+    SocketAdmission m_admission;
     LogBudget m_logBudget{kLogBurst, kLogPerSecond};
     QTcpServer m_server;
 };

@@ -11,10 +11,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-PacedAcceptor::PacedAcceptor(QTcpServer &server, const QString &logPrefix, Admit admit, Take take,
+PacedAcceptor::PacedAcceptor(QTcpServer &server, const QString &logPrefix, Take take,
                              QObject *parent)
     : QObject(parent), m_listenFd(int(server.socketDescriptor())), m_logPrefix(logPrefix),
-      m_admit(std::move(admit)), m_take(std::move(take)),
+      m_take(std::move(take)),
       m_notifier(new QSocketNotifier(server.socketDescriptor(), QSocketNotifier::Read, this))
 {
     server.pauseAccepting();
@@ -24,10 +24,7 @@ PacedAcceptor::PacedAcceptor(QTcpServer &server, const QString &logPrefix, Admit
 void PacedAcceptor::acceptPending()
 {
     for (int n = 0; n < kPerTurn; ++n) {
-        sockaddr_storage address{};
-        socklen_t length = sizeof address;
-        const int fd = ::accept4(m_listenFd, reinterpret_cast<sockaddr *>(&address), &length,
-                                 SOCK_CLOEXEC | SOCK_NONBLOCK);
+        const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (fd < 0) {
             const int error = errno;
             if (error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM)
@@ -39,22 +36,23 @@ void PacedAcceptor::acceptPending()
                          QString("accepting again after %1 failed attempts").arg(m_fails));
             m_fails = 0;
         }
-        hand(fd, QHostAddress(reinterpret_cast<const sockaddr *>(&address)));
+        hand(fd);
     }
 }
 
-void PacedAcceptor::hand(int fd, const QHostAddress &peer)
+// The owner decides by the socket's peer address, so the socket comes first.
+void PacedAcceptor::hand(int fd)
 {
-    if (!m_admit(peer)) {
-        if (m_turnedAway++ == 0)
-            SimLog::error(m_logPrefix +
-                          "connections over the cap: turning new ones away (counted)");
-        ::close(fd);
-        return;
-    }
     auto *socket = new QTcpSocket;
     if (!socket->setSocketDescriptor(fd)) {
         ::close(fd);
+        delete socket;
+        return;
+    }
+    if (!m_take(socket)) {
+        if (m_turnedAway++ == 0)
+            SimLog::error(m_logPrefix +
+                          "connections over the cap: turning new ones away (counted)");
         delete socket;
         return;
     }
@@ -62,7 +60,6 @@ void PacedAcceptor::hand(int fd, const QHostAddress &peer)
         SimLog::info(m_logPrefix + QString("%1 connections were turned away").arg(m_turnedAway));
         m_turnedAway = 0;
     }
-    m_take(socket);
 }
 
 void PacedAcceptor::onShortage(int error)

@@ -9,13 +9,13 @@
 // shortage usually passes (sessions end, the flood stops), so accepting
 // waits kRetryMs and tries again instead.
 //
-// A connection the owner does not admit (over its cap, say) is closed at
+// A connection the owner does not take (over its cap, say) is closed at
 // once and counted; the count is logged when one is taken again.
 //
-// Threads: main thread; the callbacks run there. `take` owns the socket it
-// is given.
+// Threads: main thread; the callback runs there. `take` owns the socket it
+// is given when it returns true; when it returns false the acceptor closes
+// it.
 
-#include <QHostAddress>
 #include <QObject>
 #include <QString>
 
@@ -32,22 +32,20 @@ public:
     static constexpr int kRetryMs = 100;
     static constexpr int kPerTurn = 64;
 
-    using Admit = std::function<bool(const QHostAddress &peer)>;
-    using Take = std::function<void(QTcpSocket *socket)>;
+    using Take = std::function<bool(QTcpSocket *socket)>;
 
     // `server` must be listening; it is paused and its socket watched here.
     // `logPrefix` starts this acceptor's log lines ("p2p: ", say).
-    PacedAcceptor(QTcpServer &server, const QString &logPrefix, Admit admit, Take take,
+    PacedAcceptor(QTcpServer &server, const QString &logPrefix, Take take,
                   QObject *parent = nullptr);
 
 private:
     void acceptPending();
     void onShortage(int error);
-    void hand(int fd, const QHostAddress &peer);
+    void hand(int fd);
 
     const int m_listenFd;
     const QString m_logPrefix;
-    const Admit m_admit;
     const Take m_take;
     QSocketNotifier *m_notifier;
     quint64 m_fails = 0;      // since accepting last worked

@@ -21,8 +21,10 @@ SimDisplayStream *makeDisplay(const SimOptions &o)
 
 RecorderServer::RecorderServer(const SimOptions &options, QObject *parent)
     : QObject(parent), m_options(options), m_display(makeDisplay(options)), m_viewers(*m_display),
+      m_admission(options.maxConnections, options.loginTimeoutMs),
       m_nextSessionId(0x10000 + QRandomGenerator::global()->bounded(0x10000))
 {
+    m_clock.start();
 }
 
 RecorderServer::~RecorderServer()
@@ -41,9 +43,7 @@ bool RecorderServer::listen(QString &error)
         return false;
     }
     new PacedAcceptor(
-        m_server, QString(),
-        [this](const QHostAddress &) { return m_open < m_options.maxConnections; },
-        [this](QTcpSocket *socket) { startSession(socket); }, this);
+        m_server, QString(), [this](QTcpSocket *socket) { return startSession(socket); }, this);
     return true;
 }
 
@@ -58,10 +58,17 @@ void RecorderServer::setResolution(int width, int height)
     m_display->setResolution(width, height);
 }
 
-void RecorderServer::startSession(QTcpSocket *socket)
+int RecorderServer::loginAnswerDelayMs(const QHostAddress &peer, bool accepted)
 {
+    return m_throttle.answer(ConnectionAdmission::sourceKey(peer), accepted, m_clock.elapsed());
+}
+
+bool RecorderServer::startSession(QTcpSocket *socket)
+{
+    const int loginDeadlineMs = m_admission.admit(socket);
+    if (loginDeadlineMs < 0)
+        return false;
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    ++m_open;
-    auto *session = new RecorderSession(socket, *this, ++m_connections, this);
-    connect(session, &QObject::destroyed, this, [this] { --m_open; });
+    new RecorderSession(socket, *this, ++m_connections, loginDeadlineMs, this);
+    return true;
 }

@@ -2,18 +2,23 @@
 // Accepts recorder connections and holds what every session shares: the
 // options, the display stream and the command log. GUI-less, main thread.
 //
-// At most --max-connections sessions exist at a time; a connection beyond
-// them is closed at once. When accepting fails for want of descriptors the
+// At most --max-connections sessions exist at a time, and each source
+// address may hold only a few that have not logged in (SocketAdmission);
+// a connection beyond them is closed at once. Login answers to a source
+// that keeps failing are spaced (LoginThrottle). When accepting fails for want of descriptors the
 // server tries again shortly instead of giving up. Sessions reach it
 // through SessionHost; their viewers' media and admission are the
 // ViewerHub's.
 
 #include "CommandLog.h"
+#include "LoginThrottle.h"
 #include "SessionHost.h"
 #include "SimDisplayStream.h"
 #include "SimOptions.h"
+#include "SocketAdmission.h"
 #include "ViewerHub.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTcpServer>
 
@@ -37,18 +42,21 @@ public:
     CommandLog &commandLog() override { return m_commandLog; }
     quint32 newSessionId() override;
     ViewerHub &viewers() override { return m_viewers; }
+    int loginAnswerDelayMs(const QHostAddress &peer, bool accepted) override;
+    void loggedIn(const QTcpSocket *connection) override { m_admission.loggedIn(connection); }
     void setResolution(int width, int height);
 
 private:
-    void startSession(QTcpSocket *socket);
+    bool startSession(QTcpSocket *socket);
 
     SimOptions m_options;
     QTcpServer m_server; // listens; a PacedAcceptor accepts
     std::unique_ptr<SimDisplayStream> m_display;
     ViewerHub m_viewers; // after the display: goes before it
     CommandLog m_commandLog;
+    SocketAdmission m_admission;
+    LoginThrottle m_throttle;
+    QElapsedTimer m_clock; // the throttle's
     int m_connections = 0;
-    int m_open = 0;
-    quint64 m_turnedAway = 0; // over the cap since it was last logged
     quint32 m_nextSessionId;
 };

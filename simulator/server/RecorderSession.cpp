@@ -19,7 +19,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-RecorderSession::RecorderSession(QTcpSocket *socket, SessionHost &host, int number, QObject *parent)
+RecorderSession::RecorderSession(QTcpSocket *socket, SessionHost &host, int number,
+                                 int loginDeadlineMs, QObject *parent)
     : QObject(parent), m_socket(socket), m_host(host), m_channel(socket), m_number(number),
       m_link(socket),
       m_feed(m_link, host.viewers(), socket->peerAddress(), !host.options().fixedRate,
@@ -36,7 +37,7 @@ RecorderSession::RecorderSession(QTcpSocket *socket, SessionHost &host, int numb
     connect(socket, &QTcpSocket::disconnected, this, [this] { close("peer left"); });
     log("connection from " + socket->peerAddress().toString() + ":" +
         QString::number(socket->peerPort()));
-    QTimer::singleShot(m_host.options().loginTimeoutMs, this, [this] {
+    QTimer::singleShot(loginDeadlineMs, this, [this] {
         if (!m_sessionId)
             close(m_lingering ? "login refused" : "no login within the deadline");
     });
@@ -75,7 +76,7 @@ bool RecorderSession::repliesBacklogged() const
 
 void RecorderSession::onReadyRead()
 {
-    if (!m_socket)
+    if (!m_socket || m_answerHeld)
         return;
     if (m_hung || m_lingering) {
         m_socket->readAll(); // heard, never answered
@@ -92,7 +93,7 @@ bool RecorderSession::handleSome()
     tvwire::Frame frame;
     QString error;
     for (int n = 0; n < kFramesPerTurn; ++n) {
-        if (!m_socket || m_hung || m_lingering || repliesBacklogged())
+        if (!m_socket || m_hung || m_lingering || m_answerHeld || repliesBacklogged())
             return false; // bytesWritten resumes a backlogged peer
         int r = m_channel.next(frame, error);
         if (r == 0 && m_channel.readAvailable())
@@ -183,15 +184,40 @@ void RecorderSession::handleLogin(const tvwire::Frame &frame)
         log("malformed login request", true);
         return close("malformed login");
     }
-    const SimOptions &o = m_host.options();
     tvwire::LoginReply answer;
     answer.result = decideLogin(request);
+    const int delayMs =
+        m_host.loginAnswerDelayMs(m_socket->peerAddress(), answer.result == tvsdk::ResultOk);
+    if (delayMs <= 0)
+        return answerLogin(frame.sequence, request, answer);
+    // Held on a timer: the thread goes on serving everyone else.
+    m_answerHeld = true;
+    QTimer::singleShot(delayMs, this, [this, sequence = frame.sequence, request, answer] {
+        m_answerHeld = false;
+        if (!m_socket)
+            return;
+        answerLogin(sequence, request, answer);
+        scheduleTurn();
+    });
+}
+
+void RecorderSession::answerLogin(std::uint32_t sequence, const tvwire::LoginRequest &request,
+                                  tvwire::LoginReply answer)
+{
     const QString who = SimLog::peerText(request.user);
     if (answer.result != tvsdk::ResultOk) {
         log(QString("login of %1 refused with %2").arg(who).arg(answer.result));
-        return refuseLogin(frame, answer);
+        return refuseLogin(sequence, answer);
     }
+    acceptLogin(sequence, request, answer);
+}
+
+void RecorderSession::acceptLogin(std::uint32_t sequence, const tvwire::LoginRequest &request,
+                                  tvwire::LoginReply answer)
+{
+    const SimOptions &o = m_host.options();
     m_sessionId = m_host.newSessionId();
+    m_host.loggedIn(m_socket);
     m_channel.setAccepted({tvwire::MsgKeepAlive, tvwire::MsgConfigRequest,
                            tvwire::MsgRealPlayRequest, tvwire::MsgStopRealPlay,
                            tvwire::MsgJsonCommand, tvwire::MsgLogout},
@@ -201,9 +227,9 @@ void RecorderSession::handleLogin(const tvwire::Frame &frame)
     answer.channelA = o.channelsA;
     answer.channelB = o.channelsB;
     answer.serial = o.serial.toStdString();
-    reply(frame, tvwire::MsgLoginReply, tvwire::encodeBody(answer));
+    m_channel.send(tvwire::MsgLoginReply, m_sessionId, sequence, tvwire::encodeBody(answer));
     log(QString("login of %1 (%2) accepted, session id %3%4")
-            .arg(who, cloud ? "cloud" : "by address")
+            .arg(SimLog::peerText(request.user), cloud ? "cloud" : "by address")
             .arg(m_sessionId)
             .arg(answer.notice ? " as agent" : ""));
     startFaultTimers();
@@ -213,9 +239,9 @@ void RecorderSession::handleLogin(const tvwire::Frame &frame)
 // closes. Whatever else the peer sent is read and discarded until it
 // leaves (or a short linger ends), so that closing with unread input does
 // not reset the connection before the peer has read the answer.
-void RecorderSession::refuseLogin(const tvwire::Frame &frame, const tvwire::LoginReply &answer)
+void RecorderSession::refuseLogin(std::uint32_t sequence, const tvwire::LoginReply &answer)
 {
-    m_channel.send(tvwire::MsgLoginReply, 0, frame.sequence, tvwire::encodeBody(answer));
+    m_channel.send(tvwire::MsgLoginReply, 0, sequence, tvwire::encodeBody(answer));
     m_lingering = true;
     m_socket->flush();
     if (m_socket->bytesToWrite() > 0) {

@@ -5,7 +5,10 @@
 // A connection gets one challenge and one attempt: a refused login is
 // answered and the connection closed, whatever else the peer had sent. An
 // unauthenticated connection may send only a small login request and must
-// do so within the login deadline.
+// do so within the login deadline, which the server sets per connection
+// (shorter while it is nearly full). The answer to a login may be held for
+// a while (a source that keeps failing gets its answers spaced); meanwhile
+// nothing more is read from the connection.
 //
 // Requests are handled only while the replies and media already queued for
 // the peer stay under a bound; beyond it the session stops reading, so a
@@ -37,7 +40,8 @@ class RecorderSession : public QObject
 {
     Q_OBJECT
 public:
-    RecorderSession(QTcpSocket *socket, SessionHost &host, int number, QObject *parent);
+    RecorderSession(QTcpSocket *socket, SessionHost &host, int number, int loginDeadlineMs,
+                    QObject *parent);
     ~RecorderSession() override;
 
     static constexpr qint64 kMaxQueuedMedia = ViewerFeed::kMaxQueuedMedia;
@@ -60,7 +64,11 @@ private:
     void handle(const tvwire::Frame &frame);
     void handleLogin(const tvwire::Frame &frame);
     int decideLogin(const tvwire::LoginRequest &request) const;
-    void refuseLogin(const tvwire::Frame &frame, const tvwire::LoginReply &answer);
+    void answerLogin(std::uint32_t sequence, const tvwire::LoginRequest &request,
+                     tvwire::LoginReply answer);
+    void acceptLogin(std::uint32_t sequence, const tvwire::LoginRequest &request,
+                     tvwire::LoginReply answer);
+    void refuseLogin(std::uint32_t sequence, const tvwire::LoginReply &answer);
     void handleConfig(const tvwire::Frame &frame);
     void handleRealPlay(const tvwire::Frame &frame);
     void handleStop(const tvwire::Frame &frame);
@@ -80,7 +88,8 @@ private:
     std::vector<std::uint8_t> m_nonce;
     quint32 m_sessionId = 0;
     bool m_hung = false;
-    bool m_lingering = false; // refused: the reply is out, input is discarded
+    bool m_lingering = false;  // refused: the reply is out, input is discarded
+    bool m_answerHeld = false; // the login's answer waits: nothing is read
     bool m_turnScheduled = false;
     quint32 m_streamId = 0;
     SocketLink m_link;

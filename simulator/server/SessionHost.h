@@ -1,9 +1,13 @@
 #pragma once
 // What a session needs of the server it belongs to, and nothing more: the
-// options, the display, the command log, session ids and admission of its
-// viewer. The server never calls a session back.
+// options, the display, the command log, session ids, admission of its
+// viewer, and what a login means for the connection's source. The server
+// never calls a session back.
 
 #include <QtGlobal>
+
+class QHostAddress;
+class QTcpSocket;
 
 class CommandLog;
 class SimDisplayStream;
@@ -19,4 +23,7 @@ public:
     virtual CommandLog &commandLog() = 0;
     virtual quint32 newSessionId() = 0;
     virtual ViewerHub &viewers() = 0;
+    // Records a login's verdict from `peer`; how long its answer must wait, in ms.
+    virtual int loginAnswerDelayMs(const QHostAddress &peer, bool accepted) = 0;
+    virtual void loggedIn(const QTcpSocket *connection) = 0;
 };

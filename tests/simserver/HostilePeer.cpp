@@ -35,6 +35,13 @@ bool HostilePeer::connectOnly(quint16 port)
     m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (m_fd >= 0 && m_receiveBuffer > 0)
         ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &m_receiveBuffer, sizeof m_receiveBuffer);
+    if (m_fd >= 0 && m_source) {
+        sockaddr_in from{};
+        from.sin_family = AF_INET;
+        if (::inet_pton(AF_INET, m_source, &from.sin_addr) != 1 ||
+            ::bind(m_fd, reinterpret_cast<sockaddr *>(&from), sizeof from) != 0)
+            return false;
+    }
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_port = htons(port);

@@ -27,6 +27,9 @@ public:
     bool connectTo(quint16 port, int timeoutMs = 2000);
     // Connects without waiting for anything.
     bool connectOnly(quint16 port);
+    // For the next connections: this loopback source address (127.0.0.2,
+    // say) instead of the kernel's choice, to stand for another host.
+    void setSource(const char *ipv4) { m_source = ipv4; }
     // For the next connection: a receive buffer of this many bytes, so that
     // the kernel does not read ahead for a slow reader.
     void setReceiveBuffer(int bytes) { m_receiveBuffer = bytes; }
@@ -66,6 +69,7 @@ private:
     std::uint32_t m_session = 0;
     std::uint32_t m_sequence = 100;
     int m_receiveBuffer = 0;
+    const char *m_source = nullptr;
     qint64 m_readRate = 0;
     double m_readTokens = 0;
     QElapsedTimer m_readClock;

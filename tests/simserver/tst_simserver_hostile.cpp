@@ -111,6 +111,9 @@ private slots:
     void nonReadingClientHasBoundedMemory();
     void keyframesAreRateLimited();
     void p2pConnectionsAreCapped();
+    void idleSourcesCannotKeepOthersOut_data();
+    void idleSourcesCannotKeepOthersOut();
+    void failedLoginsSlowAnswersToTheirSource();
     void p2pFloodLogsWithinBudget_data();
     void p2pFloodLogsWithinBudget();
 };
@@ -193,9 +196,11 @@ void TestSimServerHostile::connectionsBeyondTheCapAreTurnedAway()
 {
     QuietSim sim;
     QVERIFY(sim.start(kQuiet + QStringList{"--max-connections", "4"}));
-    HostilePeer held[4];
-    for (HostilePeer &p : held)
+    HostilePeer held[4]; // logged in: one address may hold only a few that are not
+    for (HostilePeer &p : held) {
         QVERIFY(p.connectTo(sim.port()));
+        QCOMPARE(p.login("admin", "secret"), 0);
+    }
     HostilePeer extra;
     QVERIFY(extra.connectOnly(sim.port()));
     QVERIFY(extra.waitClosed(2000));
@@ -417,6 +422,85 @@ void TestSimServerHostile::p2pConnectionsAreCapped()
     held[0].close();
     QTRY_COMPARE(p2pQuery(port, kSerial), 0);
     QVERIFY2(sim.log().contains("turning new ones away"), sim.log().constData());
+}
+
+void TestSimServerHostile::idleSourcesCannotKeepOthersOut_data()
+{
+    acceptsAgainAfterDescriptorShortage_data(); // both ports
+}
+
+// Idle connections from a few addresses take every slot, and more keep
+// coming; a user from another address still gets in at once, and while the
+// server is that full newcomers get a short login deadline.
+void TestSimServerHostile::idleSourcesCannotKeepOthersOut()
+{
+    QFETCH(bool, p2p);
+    QuietSim sim;
+    QVERIFY(sim.start(kQuiet + QStringList{"--max-connections", "8", "--login-timeout", "30"}));
+    const quint16 port = p2p ? sim.process.p2pPort() : sim.port();
+    const char *const sources[] = {"127.0.0.2", "127.0.0.4", "127.0.0.5", "127.0.0.6"};
+    std::vector<std::unique_ptr<HostilePeer>> idle;
+    for (int i = 0; i < 16; ++i) {
+        idle.emplace_back(new HostilePeer);
+        idle.back()->setSource(sources[i % 4]);
+        QVERIFY(idle.back()->connectOnly(port));
+    }
+    QThread::msleep(200); // all of them accepted or turned away
+    HostilePeer user;
+    user.setSource("127.0.0.3");
+    if (p2p) {
+        QVERIFY(user.connectOnly(port));
+        QVERIFY(user.send(HostilePeer::frame(tvwire::MsgP2PQuery, 0, 1,
+                                             tvwire::encodeBody(tvwire::P2PQuery{kSerial}))));
+        tvwire::Frame f;
+        tvwire::P2PReply reply;
+        QCOMPARE(user.readFrame(f, 2000), 1);
+        QVERIFY(tvwire::decodeBody(f.body, reply));
+        QCOMPARE(reply.result, 0);
+    } else {
+        QVERIFY(user.connectTo(port, 2000));
+        QCOMPARE(user.login("admin", "secret"), 0);
+    }
+    // One more idle newcomer gets in too, on the short deadline of a full server.
+    HostilePeer late;
+    late.setSource("127.0.0.7");
+    QVERIFY(late.connectOnly(port));
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(late.waitClosed(5000));
+    QVERIFY2(clock.elapsed() >= 1500, qPrintable(QString::number(clock.elapsed())));
+}
+
+// A guesser opening connection after connection from one address gets its
+// answers spaced after a few failures; a user from another address does not.
+void TestSimServerHostile::failedLoginsSlowAnswersToTheirSource()
+{
+    QuietSim sim;
+    QVERIFY(sim.start(kQuiet));
+    const auto answerMs = [&](const char *source, const char *password) {
+        HostilePeer peer;
+        peer.setSource(source);
+        if (!peer.connectTo(sim.port()))
+            return qint64(-1);
+        QElapsedTimer clock;
+        clock.start();
+        const int result = peer.login("admin", password);
+        return result == 1 ? qint64(-1) : clock.elapsed();
+    };
+    for (int i = 0; i < 4; ++i)
+        QVERIFY(answerMs("127.0.0.2", "guess") >= 0);
+    for (int i = 0; i < 2; ++i) {
+        const qint64 guess = answerMs("127.0.0.2", "guess");
+        QVERIFY2(guess >= 200, qPrintable(QString::number(guess)));
+    }
+    // The guesser's next answer is not due for a second: another source's is.
+    std::atomic<qint64> held{0};
+    std::thread guesser([&] { held = answerMs("127.0.0.2", "secret"); });
+    QThread::msleep(50);
+    const qint64 other = answerMs("127.0.0.3", "secret");
+    guesser.join();
+    QVERIFY2(other >= 0 && other < 200, qPrintable(QString::number(other)));
+    QVERIFY2(held >= 700, qPrintable(QString::number(held)));
 }
 
 // Each query logs a line, and connections cost a peer nothing: what a flood
