@@ -14,8 +14,14 @@
 // client stay within its bound; and once the client has gone the session
 // is gone too, with its viewer, within two seconds.
 //
-// Input: a flags byte (bit 0: log in first; bit 1: as a cloud login), then
-// records [control][length: 2 bytes LE][payload]. Control bits 0-1: 0 the
+// The same records go to the P2P service instead when the flags say so: it
+// must answer with at most one well-formed reply, and let go of the
+// connection once the client has gone.
+//
+// Input: a flags byte (bit 0: log in first; bit 1: as a cloud login; bit 2:
+// from the one source address that every such input shares, so that failed
+// logins pile up against it, instead of an address of its own; bit 3: to
+// the P2P service), then records [control][length: 2 bytes LE][payload]. Control bits 0-1: 0 the
 // payload as raw bytes, 1 a frame the harness builds ([type: 2 bytes LE]
 // [body]), 2 an "OPRemoteCtrl" command whose JSON text is the payload,
 // 3 a pause in which the harness reads what the simulator sends until a
@@ -23,9 +29,11 @@
 // frame carries session 0 instead of the session's id. Bit 3: the first
 // four bytes of the built frame's body become the stream id of the latest
 // real play (the simulator derives it from the session id, which differs
-// on every run).
+// on every run). Bits 4-7, k: a burst, the record's bytes written 2^k times
+// back to back (at most kMaxBurst bytes), for floods and back-pressure.
 #include "LoginProof.h"
 #include "Messages.h"
+#include "P2PService.h"
 #include "ProtocolDecoder.h"
 #include "ProtocolEncoder.h"
 #include "RecorderServer.h"
@@ -58,6 +66,7 @@ using Clock = std::chrono::steady_clock;
 
 const char kUser[] = "admin";
 const char kPassword[] = "fuzz-secret";
+constexpr std::size_t kMaxBurst = 4 * 1024 * 1024;
 int g_report = 2; // stderr as it was before libFuzzer closed it (-close_fd_mask=2)
 
 [[noreturn]] void fail(const char *what, long long value = 0)
@@ -69,7 +78,9 @@ int g_report = 2; // stderr as it was before libFuzzer closed it (-close_fd_mask
 struct Sim
 {
     RecorderServer *server = nullptr;
+    P2PService *p2p = nullptr;
     std::uint16_t port = 0;
+    std::uint16_t p2pPort = 0;
 };
 
 Sim &sim()
@@ -95,6 +106,11 @@ Sim &sim()
         if (!s->server->listen(error))
             fail("cannot listen");
         s->port = s->server->port();
+        s->p2p =
+            new P2PService(o.serial, o.listenAddress, s->port, o.loginTimeoutMs, o.maxConnections);
+        if (!s->p2p->listen(QHostAddress::LocalHost, 0, error))
+            fail("cannot listen for P2P");
+        s->p2pPort = s->p2p->port();
         return s;
     }();
     return *s;
@@ -110,9 +126,15 @@ void pump()
 class Client
 {
 public:
-    explicit Client(std::uint16_t port)
+    // From `source` (host order) to the recorder, or to the P2P service.
+    Client(std::uint16_t port, std::uint32_t source, bool p2p) : m_p2p(p2p)
     {
         m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in from{};
+        from.sin_family = AF_INET;
+        from.sin_addr.s_addr = htonl(source);
+        if (m_fd < 0 || ::bind(m_fd, reinterpret_cast<sockaddr *>(&from), sizeof from) != 0)
+            fail("cannot bind", errno);
         sockaddr_in a{};
         a.sin_family = AF_INET;
         a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -195,8 +217,8 @@ private:
             tvwire::Frame f;
             std::size_t used = 0;
             std::string error;
-            const auto r = tvwire::ProtocolDecoder::decode(m_out.data(), m_out.size(), f, used,
-                                                           error);
+            const auto r =
+                tvwire::ProtocolDecoder::decode(m_out.data(), m_out.size(), f, used, error);
             if (r != tvwire::ProtocolDecoder::Complete) {
                 m_outBroken = r == tvwire::ProtocolDecoder::Malformed;
                 return;
@@ -214,13 +236,17 @@ private:
             Frame f;
             std::size_t used = 0;
             std::string error;
-            const auto r = ProtocolDecoder::decode(m_in.data() + m_at, m_in.size() - m_at, f,
-                                                   used, error);
+            const auto r =
+                ProtocolDecoder::decode(m_in.data() + m_at, m_in.size() - m_at, f, used, error);
             if (r == ProtocolDecoder::Malformed)
                 fail("the simulator sent a malformed frame");
             if (r == ProtocolDecoder::NeedMore)
                 break;
             m_at += used;
+            if (m_p2p) {
+                checkP2P(f);
+                continue;
+            }
             if (m_loggedOut)
                 fail("the simulator sent a frame after its logout answer", f.type);
             if (f.type == MsgChallenge) {
@@ -241,7 +267,8 @@ private:
                 fail("more answers than requests", m_answers);
             if (f.type == MsgLoginReply) {
                 LoginReply reply;
-                if (m_session || !decodeBody(f.body, reply) || (reply.result == 0) != (f.session != 0))
+                if (m_session || !decodeBody(f.body, reply) ||
+                    (reply.result == 0) != (f.session != 0))
                     fail("a login answer that does not fit the session");
                 m_session = f.session;
                 continue;
@@ -282,6 +309,16 @@ private:
         }
     }
 
+    void checkP2P(const tvwire::Frame &f)
+    {
+        tvwire::P2PReply reply;
+        if (f.type != tvwire::MsgP2PReply || !tvwire::decodeBody(f.body, reply))
+            fail("the P2P service sent what it may not", f.type);
+        if (++m_answers > 1)
+            fail("the P2P service answered twice");
+    }
+
+    const bool m_p2p;
     int m_fd = -1;
     std::vector<std::uint8_t> m_in;
     std::size_t m_at = 0;
@@ -320,8 +357,7 @@ void settle(Client &client, QPointer<RecorderSession> &session)
                                  RecorderSession::kReplyAllowance + qint64(tvwire::kHeaderSize) +
                                  qint64(tvwire::kMaxMediaBody);
         if (socket->bytesToWrite() > bound)
-            fail("the simulator holds more for a client than its bound",
-                 socket->bytesToWrite());
+            fail("the simulator holds more for a client than its bound", socket->bytesToWrite());
         int unread = 0;
         ::ioctl(int(socket->socketDescriptor()), FIONREAD, &unread);
         if (unread == 0 && socket->bytesAvailable() == 0) {
@@ -353,14 +389,74 @@ void logIn(Client &client, std::uint8_t flags, std::uint32_t &sequence)
                                                  tvwire::encodeBody(request)));
 }
 
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+// Lets the P2P service read what the client sent and answer.
+void settleP2P(Client &client)
 {
-    Sim &s = sim();
-    const std::uint8_t flags = size ? data[0] : 1;
-    Client client(s.port);
-    QPointer<RecorderSession> session;
+    for (int n = 0; n < 4 && !client.closed(); ++n) {
+        pump();
+        client.receive();
+        ::poll(nullptr, 0, 1);
+    }
+}
+
+// A source address for each input but those that share one: failed logins
+// then only count against the shared one, and other inputs stay fast.
+std::uint32_t sourceFor(std::uint8_t flags)
+{
+    static std::uint32_t next = 0;
+    if (flags & 4)
+        return 0x7f000002; // 127.0.0.2
+    next = (next + 1) % 0xfffff0;
+    return 0x7f000010 + next; // 127.0.0.16 and on
+}
+
+// The bytes of one record: raw, a built frame or a command, repeated for a
+// burst. Empty for a pause.
+std::vector<std::uint8_t> recordBytes(std::uint8_t control, const std::uint8_t *payload,
+                                      std::size_t length, const Client &client,
+                                      std::uint32_t &sequence)
+{
+    const std::uint32_t id = (control & 4) ? 0 : client.session();
+    std::vector<std::uint8_t> one;
+    switch (control & 3) {
+    case 0:
+        one.assign(payload, payload + length);
+        break;
+    case 1:
+        if (length >= 2) {
+            const std::uint16_t type = std::uint16_t(payload[0] | payload[1] << 8);
+            std::vector<std::uint8_t> body(payload + 2, payload + length);
+            if ((control & 8) && body.size() >= 4) {
+                const std::uint32_t stream = client.stream();
+                std::memcpy(body.data(), &stream, 4); // little-endian host
+            }
+            one = tvwire::ProtocolEncoder::encode(type, id, ++sequence, body);
+        }
+        break;
+    case 2: {
+        tvwire::JsonCommand command;
+        command.name = "OPRemoteCtrl";
+        command.msgId = 4000;
+        command.channel = -1;
+        command.json.assign(payload, payload + length);
+        one = tvwire::ProtocolEncoder::encode(tvwire::MsgJsonCommand, id, ++sequence,
+                                              tvwire::encodeBody(command));
+        break;
+    }
+    default:
+        return {};
+    }
+    std::vector<std::uint8_t> bytes = one;
+    for (std::size_t n = 1; n < (std::size_t(1) << (control >> 4)) && !one.empty() &&
+                            bytes.size() + one.size() <= kMaxBurst;
+         ++n)
+        bytes.insert(bytes.end(), one.begin(), one.end());
+    return bytes;
+}
+
+void connectClient(Client &client, QPointer<RecorderSession> &session, std::uint8_t flags,
+                   std::uint32_t &sequence)
+{
     const auto deadline = Clock::now() + std::chrono::seconds(5);
     while (client.nonce().empty() && !client.closed() && Clock::now() < deadline) {
         pump();
@@ -368,60 +464,60 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     if (client.nonce().empty())
         fail("no challenge");
-    session = onlySession(s.server);
-    std::uint32_t sequence = 0;
+    session = onlySession(sim().server);
     if (flags & 1) {
         logIn(client, flags, sequence);
         settle(client, session);
-        if (!client.session())
+        if (!client.session() && !(flags & 4))
             fail("the known account was refused");
     }
-    std::size_t at = 1;
-    while (at + 3 <= size && session && !client.closed()) {
-        const std::uint8_t control = data[at];
-        const std::size_t length =
-            std::min<std::size_t>(data[at + 1] | data[at + 2] << 8, size - at - 3);
-        const std::uint8_t *payload = data + at + 3;
-        at += 3 + length;
-        const std::uint32_t id = (control & 4) ? 0 : client.session();
-        switch (control & 3) {
-        case 0:
-            client.write({payload, payload + length});
-            break;
-        case 1:
-            if (length >= 2) {
-                const std::uint16_t type = std::uint16_t(payload[0] | payload[1] << 8);
-                std::vector<std::uint8_t> body(payload + 2, payload + length);
-                if ((control & 8) && body.size() >= 4) {
-                    const std::uint32_t stream = client.stream();
-                    std::memcpy(body.data(), &stream, 4); // little-endian host
-                }
-                client.write(tvwire::ProtocolEncoder::encode(type, id, ++sequence, body));
-            }
-            break;
-        case 2: {
-            tvwire::JsonCommand command;
-            command.name = "OPRemoteCtrl";
-            command.msgId = 4000;
-            command.channel = -1;
-            command.json.assign(payload, payload + length);
-            client.write(tvwire::ProtocolEncoder::encode(tvwire::MsgJsonCommand, id, ++sequence,
-                                                         tvwire::encodeBody(command)));
-            break;
-        }
-        default:
-            waitForMedia(client, session);
-            break;
-        }
-        settle(client, session);
-    }
-    client.close();
+}
+
+void waitGone(QPointer<RecorderSession> &session, bool p2p)
+{
+    Sim &s = sim();
     const auto gone = Clock::now() + std::chrono::seconds(2);
-    while (session && Clock::now() < gone)
+    const auto p2pOpen = [&s] { return !s.p2p->findChildren<QTcpSocket *>().isEmpty(); };
+    while ((session || p2pOpen()) && Clock::now() < gone)
         pump();
     if (session)
         fail("the session outlived its client");
     if (onlySession(s.server))
         fail("a session remains after its client left");
+    if (p2p && p2pOpen())
+        fail("the P2P service holds a connection after its client left");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    Sim &s = sim();
+    const std::uint8_t flags = size ? data[0] : 1;
+    const bool p2p = flags & 8;
+    Client client(p2p ? s.p2pPort : s.port, sourceFor(flags), p2p);
+    QPointer<RecorderSession> session;
+    std::uint32_t sequence = 0;
+    if (!p2p)
+        connectClient(client, session, flags, sequence);
+    std::size_t at = 1;
+    while (at + 3 <= size && (session || p2p) && !client.closed()) {
+        const std::uint8_t control = data[at];
+        const std::size_t length =
+            std::min<std::size_t>(data[at + 1] | data[at + 2] << 8, size - at - 3);
+        const std::vector<std::uint8_t> bytes =
+            recordBytes(control, data + at + 3, length, client, sequence);
+        at += 3 + length;
+        if ((control & 3) == 3 && !p2p)
+            waitForMedia(client, session);
+        else
+            client.write(bytes);
+        if (p2p)
+            settleP2P(client);
+        else
+            settle(client, session);
+    }
+    client.close();
+    waitGone(session, p2p);
     return 0;
 }
