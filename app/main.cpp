@@ -66,7 +66,8 @@ int main(int argc, char *argv[])
 
     const QString language = StartupFiles::chooseLanguage(
         AppConfig::readText(ConfigKeys::kLanguage, ConfigKeys::kDefaultLanguage), app.arguments());
-    auto *translator = new QTranslator; // lives to the end of the process
+    // Lives to the end of the process, held where the leak checker sees it.
+    static QTranslator *translator = new QTranslator;
     const QString qmFile = StartupFiles::translationFile(appDir, language);
     if (!qmFile.isEmpty())
         translator->load(qmFile);
