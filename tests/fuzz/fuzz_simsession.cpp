@@ -66,7 +66,10 @@ using Clock = std::chrono::steady_clock;
 
 const char kUser[] = "admin";
 const char kPassword[] = "fuzz-secret";
-constexpr std::size_t kMaxBurst = 4 * 1024 * 1024;
+constexpr std::size_t kMaxBurst = 256 * 1024;
+// All an input may send: enough to fill the socket buffers many times over,
+// little enough that a sanitized run of one input stays well within seconds.
+constexpr std::size_t kMaxSentPerInput = 1024 * 1024;
 int g_report = 2; // stderr as it was before libFuzzer closed it (-close_fd_mask=2)
 
 [[noreturn]] void fail(const char *what, long long value = 0)
@@ -468,6 +471,12 @@ void connectClient(Client &client, QPointer<RecorderSession> &session, std::uint
     if (flags & 1) {
         logIn(client, flags, sequence);
         settle(client, session);
+        // The answer may be held back on a timer after the request is read.
+        const auto answered = Clock::now() + std::chrono::seconds(3);
+        while (!client.session() && !client.closed() && Clock::now() < answered) {
+            pump();
+            client.receive();
+        }
         if (!client.session() && !(flags & 4))
             fail("the known account was refused");
     }
@@ -501,6 +510,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (!p2p)
         connectClient(client, session, flags, sequence);
     std::size_t at = 1;
+    std::size_t sent = 0;
     while (at + 3 <= size && (session || p2p) && !client.closed()) {
         const std::uint8_t control = data[at];
         const std::size_t length =
@@ -508,6 +518,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const std::vector<std::uint8_t> bytes =
             recordBytes(control, data + at + 3, length, client, sequence);
         at += 3 + length;
+        sent += bytes.size();
+        if (sent > kMaxSentPerInput)
+            break;
         if ((control & 3) == 3 && !p2p)
             waitForMedia(client, session);
         else
