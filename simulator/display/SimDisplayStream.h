@@ -51,11 +51,12 @@
 
 #include "H264Encoder.h"
 #include "PictureBoard.h"
+#include "PictureSource.h"
 #include "PictureTrace.h"
 
 class SimScreen;
 
-class SimDisplayStream
+class SimDisplayStream : public PictureSource
 {
 public:
     struct Timing
@@ -72,25 +73,19 @@ public:
     // PictureTrace); empty for no trace.
     SimDisplayStream(int width, int height, int fps, RateControl rate = RateControl::Fixed,
                      const std::string &tracePath = std::string());
-    ~SimDisplayStream(); // stops and joins its thread
+    ~SimDisplayStream() override; // stops and joins its thread
     SimDisplayStream(const SimDisplayStream &) = delete;
     SimDisplayStream &operator=(const SimDisplayStream &) = delete;
 
-    // A viewer joins: the next picture is an IDR with SPS and PPS, so that
-    // it can start on it. The stream draws only while viewers are there.
-    int addViewer();
-    void removeViewer(int id);
-    // All viewers' pace folded into one: maxRate in bits per second, 0 for
-    // no limit; hold: no picture for anyone until it is released. Ignored
-    // by a fixed-rate stream.
-    void setPace(int64_t maxRate, bool hold);
-    // Every picture made, published once for every reader.
-    PictureBoard &pictures() { return m_pictures; }
-    // The next picture is an IDR for every viewer; the caller bounds how
-    // often it asks.
-    void requestKeyFrame();
-    // Pictures that were due but not made because a viewer held the stream.
-    uint64_t skipped() const { return m_skipped; }
+    // PictureSource. The stream draws only while viewers are there; a
+    // fixed-rate stream ignores the pace; the caller bounds how often it
+    // asks for a keyframe.
+    int addViewer() override;
+    void removeViewer(int id) override;
+    void setPace(int64_t maxRate, bool hold) override;
+    PictureBoard &pictures() override { return m_pictures; }
+    void requestKeyFrame() override;
+    uint64_t skipped() const override { return m_skipped; }
     void apply(const RemoteCtrlEvent &event);
     // The stream continues at the new size, starting with an IDR frame.
     void setResolution(int width, int height);

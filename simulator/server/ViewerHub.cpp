@@ -1,6 +1,6 @@
 #include "ViewerHub.h"
 
-#include "SimDisplayStream.h"
+#include "PictureSource.h"
 #include "ViewerFeed.h"
 
 #include <QSocketNotifier>
@@ -9,8 +9,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
-ViewerHub::ViewerHub(SimDisplayStream &display, QObject *parent)
-    : QObject(parent), m_display(display)
+ViewerHub::ViewerHub(PictureSource &display, QObject *parent) : QObject(parent), m_display(display)
 {
     m_gate.setSingleShot(true);
     connect(&m_gate, &QTimer::timeout, this, &ViewerHub::startWaiting);

@@ -27,7 +27,7 @@
 #include <vector>
 
 class QSocketNotifier;
-class SimDisplayStream;
+class PictureSource;
 class ViewerFeed;
 
 class ViewerHub : public QObject, public FeedHost
@@ -36,7 +36,7 @@ class ViewerHub : public QObject, public FeedHost
 public:
     static constexpr int kViewerIntervalMs = 500;
 
-    explicit ViewerHub(SimDisplayStream &display, QObject *parent = nullptr);
+    explicit ViewerHub(PictureSource &display, QObject *parent = nullptr);
     ~ViewerHub() override;
 
     // False when the hub has no wake (out of descriptors): no viewer then.
@@ -65,7 +65,7 @@ private:
     void startWaiting();
     void onPictures();
 
-    SimDisplayStream &m_display;
+    PictureSource &m_display;
     int m_wake = -1; // eventfd the board writes once per picture
     QSocketNotifier *m_notifier = nullptr;
     std::uint64_t m_cursor = 0;

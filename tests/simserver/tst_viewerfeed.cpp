@@ -1,14 +1,20 @@
-// A viewer's feed driven through a model link and a fake display,
-// millisecond by millisecond: pictures every 40 ms unless the feed holds
-// the stream, a bottleneck of fixed rate behind the connection.
+// Viewers' feeds, alone and behind the hub, driven through model links
+// and a fake display millisecond by millisecond: pictures every 40 ms
+// unless the stream is held, a bottleneck of fixed rate behind each
+// connection.
 #include "FeedHost.h"
 #include "PatienceRecord.h"
+#include "PictureSource.h"
 #include "ViewerFeed.h"
+#include "ViewerHub.h"
 #include "ViewerLink.h"
 
 #include <QtTest>
 
 #include <algorithm>
+#include <deque>
+#include <functional>
+#include <memory>
 
 namespace {
 
@@ -19,6 +25,7 @@ struct ModelLink : ViewerLink
     qint64 unsentBytes = 0; // in the simulator, for the cap
     double backlog = 0, handed = 0;
     int frames = 0, keyFrames = 0;
+    std::function<void()> onWrite; // once, at the next write
 
     bool open() const override { return true; }
     qint64 unsent() const override { return unsentBytes; }
@@ -31,6 +38,8 @@ struct ModelLink : ViewerLink
         handed += double(head + size);
         ++frames;
         keyFrames += body[0] == 1 ? 1 : 0;
+        if (auto hook = std::exchange(onWrite, nullptr))
+            hook();
     }
     void step() { backlog = reading ? std::max(0.0, backlog - bytesPerMs) : backlog; }
 };
@@ -53,6 +62,48 @@ EncodedPicture picture(bool key, std::size_t bytes = 20000)
     p.keyFrame = key;
     return p;
 }
+
+// The display behind a hub: a picture for everyone every 40 ms unless the
+// pace holds it, an IDR after a joiner or a request.
+struct FakeSource : PictureSource
+{
+    PictureBoard board;
+    std::vector<int> viewers;
+    int nextViewer = 1, keyRequests = 0;
+    bool idrDue = false;
+    qint64 rate = 0;
+    bool hold = false;
+
+    int addViewer() override
+    {
+        idrDue = true;
+        viewers.push_back(nextViewer);
+        return nextViewer++;
+    }
+    void removeViewer(int id) override
+    {
+        viewers.erase(std::remove(viewers.begin(), viewers.end(), id), viewers.end());
+    }
+    void setPace(int64_t maxRate, bool held) override
+    {
+        rate = maxRate;
+        hold = held;
+    }
+    PictureBoard &pictures() override { return board; }
+    void requestKeyFrame() override
+    {
+        ++keyRequests;
+        idrDue = true;
+    }
+    uint64_t skipped() const override { return 0; }
+    void publish(bool key)
+    {
+        std::vector<std::uint8_t> bytes(rate ? std::size_t(rate / 8 / 25) : 20000, 0);
+        bytes[0] = key ? 1 : 0;
+        board.publish(std::move(bytes), key);
+        idrDue = idrDue && !key;
+    }
+};
 
 // A viewer on its own link, with the time the test gives it.
 struct Viewer
@@ -104,6 +155,43 @@ struct Viewer
     int keysMade = 0;
 };
 
+// Feeds behind a real hub, on one clock; the hub hands out on its wake.
+struct Room
+{
+    Room() { hub.setViewerInterval(0); }
+    std::unique_ptr<ViewerFeed> &join(ModelLink &link, const QString &address)
+    {
+        feeds.push_back(std::make_unique<ViewerFeed>(link, hub, QHostAddress(address), true,
+                                                     [](const QString &, bool) {}));
+        feeds.back()->setClock([this] { return now; });
+        hub.admit(feeds.back().get());
+        return feeds.back();
+    }
+    void handOut() { QCoreApplication::processEvents(); }
+    void run(int ms, const std::function<void()> &eachMs = {})
+    {
+        for (const qint64 end = now + ms; now < end; ++now) {
+            for (ModelLink *link : links)
+                link->step();
+            if (now % 40 == 0 && !source.hold) {
+                source.publish(source.idrDue);
+                handOut();
+            }
+            for (auto &feed : feeds) {
+                if (feed && now % 10 == 0)
+                    feed->look();
+            }
+            if (eachMs)
+                eachMs();
+        }
+    }
+    FakeSource source;
+    ViewerHub hub{source};
+    std::vector<ModelLink *> links;
+    std::deque<std::unique_ptr<ViewerFeed>> feeds; // join() hands out references
+    qint64 now = 0;
+};
+
 } // namespace
 
 class TestViewerFeed : public QObject
@@ -113,6 +201,10 @@ private slots:
     void patienceBelongsToTheClient_data();
     void patienceBelongsToTheClient();
     void startsOnAKeyAndLosesWholeRuns();
+    void hubHoldsToTheSlowestFeed();
+    void handOutSurvivesChangesMidway_data();
+    void handOutSurvivesChangesMidway();
+    void lostPicturesCostOneKeyframe();
 };
 
 void TestViewerFeed::patienceBelongsToTheClient_data()
@@ -193,6 +285,128 @@ void TestViewerFeed::startsOnAKeyAndLosesWholeRuns()
     feed.stop();
     feed.offer(picture(true, 100));
     QCOMPARE(link.frames, 4);
+}
+
+// The display's pace is always the lowest rate any playing feed asks for
+// and a hold while any holds, through a slow viewer's reading, stalling,
+// recovering and leaving.
+void TestViewerFeed::hubHoldsToTheSlowestFeed()
+{
+    Room room;
+    ModelLink fast, middle, slow;
+    fast.bytesPerMs = 1e9;
+    middle.bytesPerMs = 4000 / 8.0;
+    room.links = {&fast, &middle, &slow};
+    ViewerFeed &f = *room.join(fast, "127.0.0.1");
+    ViewerFeed &m = *room.join(middle, "127.0.0.3");
+    ViewerFeed &s = *room.join(slow, "127.0.0.2");
+    QTRY_VERIFY(f.playing() && m.playing() && s.playing());
+    QCOMPARE(room.source.viewers.size(), std::size_t(3));
+    bool limited = false, held = false;
+    const auto folded = [&] {
+        qint64 rate = 0;
+        bool hold = false;
+        for (const ViewerFeed *feed : {&f, &m, &s}) {
+            if (feed->playing() && feed->rate() && (!rate || feed->rate() < rate))
+                rate = feed->rate();
+            hold = hold || (feed->playing() && feed->holds());
+        }
+        QCOMPARE(room.source.rate, rate);
+        QCOMPARE(room.source.hold, hold);
+        limited = limited || rate > 0;
+        held = held || hold;
+    };
+    room.run(3000, folded);
+    slow.reading = false;
+    room.run(3000, folded);
+    slow.reading = true;
+    room.run(2000, folded);
+    QVERIFY(limited && held);
+    QVERIFY(s.rate() > 0);
+    room.hub.withdraw(&s);
+    QCOMPARE(room.source.rate, m.rate());
+    QVERIFY(!room.source.hold);
+    QCOMPARE(room.source.viewers.size(), std::size_t(2));
+}
+
+void TestViewerFeed::handOutSurvivesChangesMidway_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<int>("firstFrames");
+    QTest::addColumn<int>("secondFrames");
+    QTest::newRow("first withdraws the second") << "destroy second" << 3 << 0;
+    QTest::newRow("first withdraws itself") << "withdraw first" << 1 << 3;
+    QTest::newRow("first admits a third") << "admit third" << 3 << 3;
+}
+
+// A session may end or start another viewer from inside its feed's write:
+// the rest of that hand-out must reach only feeds still there, and a new
+// one waits for its turn and its keyframe.
+void TestViewerFeed::handOutSurvivesChangesMidway()
+{
+    QFETCH(QString, change);
+    QFETCH(int, firstFrames);
+    QFETCH(int, secondFrames);
+    Room room;
+    ModelLink first, second, third;
+    std::unique_ptr<ViewerFeed> &a = room.join(first, "127.0.0.1");
+    std::unique_ptr<ViewerFeed> &b = room.join(second, "127.0.0.2");
+    QTRY_VERIFY(a->playing() && b->playing());
+    first.onWrite = [&] {
+        if (change == "destroy second") {
+            room.hub.withdraw(b.get());
+            b.reset();
+        } else if (change == "withdraw first") {
+            room.hub.withdraw(a.get());
+        } else {
+            room.join(third, "127.0.0.3");
+        }
+    };
+    room.source.publish(true);
+    room.source.publish(false);
+    room.source.publish(false);
+    room.handOut();
+    QCOMPARE(first.frames, firstFrames);
+    QCOMPARE(second.frames, secondFrames);
+    QCOMPARE(third.frames, 0);
+    QCOMPARE(int(room.source.viewers.size()), change == "admit third" ? 2 : 1);
+    if (change != "admit third")
+        return;
+    QTRY_VERIFY(room.feeds.back()->playing());
+    room.source.publish(false);
+    room.source.publish(room.source.idrDue);
+    room.handOut();
+    QCOMPARE(third.frames, 1);
+    QCOMPARE(third.keyFrames, 1);
+}
+
+// A hub that falls behind the board loses pictures for every feed: each
+// waits for a keyframe, and the requests made meanwhile cost the display
+// one.
+void TestViewerFeed::lostPicturesCostOneKeyframe()
+{
+    Room room;
+    ModelLink link;
+    std::unique_ptr<ViewerFeed> &feed = room.join(link, "127.0.0.1");
+    QTRY_VERIFY(feed->playing());
+    room.source.publish(true);
+    room.handOut();
+    QCOMPARE(link.frames, 1);
+    for (std::size_t i = 0; i <= PictureBoard::kKept; ++i)
+        room.source.publish(false);
+    room.handOut();
+    QCOMPARE(link.frames, 1);
+    link.backlog = 0;
+    for (int i = 0; i < 5; ++i) {
+        feed->look();
+        room.hub.requestKeyFrame();
+    }
+    QTRY_COMPARE(room.source.keyRequests, 1);
+    room.source.publish(false);
+    room.source.publish(true);
+    room.handOut();
+    QCOMPARE(link.frames, 2);
+    QCOMPARE(link.keyFrames, 2);
 }
 
 QTEST_GUILESS_MAIN(TestViewerFeed)
