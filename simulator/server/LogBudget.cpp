@@ -17,12 +17,6 @@ LogBudget::~LogBudget()
     reportDropped();
 }
 
-LogBudget &LogBudget::serverWide()
-{
-    static LogBudget budget(kServerBurst, kServerPerSecond, nullptr);
-    return budget;
-}
-
 void LogBudget::setClock(Clock clock)
 {
     m_clock = std::move(clock);

@@ -6,10 +6,10 @@
 //
 // Each connection brings a budget of its own, so a peer that opens
 // connection after connection would still write without bound; every line
-// therefore also costs from one server-wide budget (serverWide()), which
-// even the lines that bypass their own budget (a session's end) cannot
-// pass. What it drops is counted and reported with the next line it lets
-// through.
+// therefore also costs from a shared, server-wide budget (the server's,
+// kServerBurst and kServerPerSecond), which even the lines that bypass
+// their own budget (a session's end) cannot pass. What it drops is counted
+// and reported with the next line it lets through.
 //
 // Not thread-safe: every budget, the server-wide one included, is used on
 // the main thread only.
@@ -29,12 +29,11 @@ public:
     using Clock = std::function<qint64()>;
 
     // `shared` is the budget every line also costs from; nullptr for none.
-    LogBudget(int burst, int perSecond, LogBudget *shared = &serverWide());
+    LogBudget(int burst, int perSecond, LogBudget *shared);
     ~LogBudget();
     LogBudget(const LogBudget &) = delete;
     LogBudget &operator=(const LogBudget &) = delete;
 
-    static LogBudget &serverWide();
     void setClock(Clock clock);
 
     // Writes prefix + line as info or error. `always` lines (a session's

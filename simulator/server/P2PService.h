@@ -45,6 +45,6 @@ private:
     QHostAddress m_recorderAddress;
     quint16 m_recorderPort;
     SocketAdmission m_admission;
-    LogBudget m_logBudget{kLogBurst, kLogPerSecond};
+    LogBudget m_logBudget{kLogBurst, kLogPerSecond, nullptr}; // the whole service's
     QTcpServer m_server;
 };

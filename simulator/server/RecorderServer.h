@@ -11,6 +11,7 @@
 // ViewerHub's.
 
 #include "CommandLog.h"
+#include "LogBudget.h"
 #include "LoginThrottle.h"
 #include "SessionHost.h"
 #include "SimDisplayStream.h"
@@ -40,6 +41,7 @@ public:
     const SimOptions &options() const override { return m_options; }
     SimDisplayStream &display() override { return *m_display; }
     CommandLog &commandLog() override { return m_commandLog; }
+    LogBudget &log() override { return m_log; }
     quint32 newSessionId() override;
     ViewerHub &viewers() override { return m_viewers; }
     int loginAnswerDelayMs(const QHostAddress &peer, bool accepted) override;
@@ -54,6 +56,7 @@ private:
     std::unique_ptr<SimDisplayStream> m_display;
     ViewerHub m_viewers; // after the display: goes before it
     CommandLog m_commandLog;
+    LogBudget m_log{LogBudget::kServerBurst, LogBudget::kServerPerSecond, nullptr};
     SocketAdmission m_admission;
     LoginThrottle m_throttle;
     QElapsedTimer m_clock; // the throttle's

@@ -24,7 +24,8 @@ RecorderSession::RecorderSession(QTcpSocket *socket, SessionHost &host, int numb
     : QObject(parent), m_socket(socket), m_host(host), m_channel(socket), m_number(number),
       m_link(socket),
       m_feed(m_link, host.viewers(), socket->peerAddress(), !host.options().fixedRate,
-             [this](const QString &line, bool always) { log(line, false, always); })
+             [this](const QString &line, bool always) { log(line, false, always); }),
+      m_logBudget(kLogBurst, kLogPerSecond, &host.log())
 {
     socket->setParent(this);
     socket->setReadBufferSize(kSocketReadBuffer);

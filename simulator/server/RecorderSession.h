@@ -94,5 +94,5 @@ private:
     quint32 m_streamId = 0;
     SocketLink m_link;
     ViewerFeed m_feed;
-    LogBudget m_logBudget{kLogBurst, kLogPerSecond};
+    LogBudget m_logBudget; // costs from the host's too
 };

@@ -1,8 +1,8 @@
 #pragma once
 // What a session needs of the server it belongs to, and nothing more: the
-// options, the display, the command log, session ids, admission of its
-// viewer, and what a login means for the connection's source. The server
-// never calls a session back.
+// options, the display, the logs, session ids, admission of its viewer,
+// and what a login means for the connection's source. The server never
+// calls a session back.
 
 #include <QtGlobal>
 
@@ -10,6 +10,7 @@ class QHostAddress;
 class QTcpSocket;
 
 class CommandLog;
+class LogBudget;
 class SimDisplayStream;
 struct SimOptions;
 class ViewerHub;
@@ -21,6 +22,9 @@ public:
     virtual const SimOptions &options() const = 0;
     virtual SimDisplayStream &display() = 0;
     virtual CommandLog &commandLog() = 0;
+    // The budget every session's log lines also cost from, so that
+    // connection after connection cannot write without bound.
+    virtual LogBudget &log() = 0;
     virtual quint32 newSessionId() = 0;
     virtual ViewerHub &viewers() = 0;
     // Records a login's verdict from `peer`; how long its answer must wait, in ms.
