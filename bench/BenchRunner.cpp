@@ -19,8 +19,33 @@ namespace {
 using Entry = std::pair<std::string, Json::Value>;
 using Run = std::function<bool(const BenchRunner::Settings &, std::vector<Entry> &, QString &)>;
 
+// Every count of viewers at 1920x1080 in one sitting, each clicking
+// viewer's p99 beside the one of a viewer alone.
+bool clickToPhotonViewers(const BenchRunner::Settings &s, std::vector<Entry> &out, QString &error)
+{
+    double aloneP99 = 0;
+    for (const int viewers : s.viewers) {
+        std::fprintf(stderr, "[bench] %d viewers ...\n", viewers);
+        ClickToPhoton::Options options;
+        options.clicks = s.clicks;
+        options.simArgs = s.simArgs;
+        options.viewers = viewers;
+        Json::Value figures;
+        if (!ClickToPhoton::run(options, figures, error))
+            return false;
+        const double p99 = figures["latency_p99_ms"].asDouble();
+        aloneP99 = viewers == 1 ? p99 : aloneP99;
+        if (aloneP99 > 0)
+            figures["latency_p99_over_one_viewer"] = p99 / aloneP99;
+        out.emplace_back("click_to_photon_1920x1080_viewers" + std::to_string(viewers), figures);
+    }
+    return true;
+}
+
 bool clickToPhoton(const BenchRunner::Settings &s, std::vector<Entry> &out, QString &error)
 {
+    if (!s.viewers.isEmpty())
+        return clickToPhotonViewers(s, out, error);
     const std::pair<QSize, QSize> configurations[] = {
         {QSize(1920, 1080), QSize(1280, 720)},
         {QSize(1280, 1024), QSize(1000, 800)},

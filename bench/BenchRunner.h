@@ -1,6 +1,7 @@
 #pragma once
 // Maps a benchmark's name to its run and stores what it measured.
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -21,6 +22,7 @@ public:
         QStringList links{"unlimited", "4M", "4M/40", "1.5M", "1.5M/40"};
         QString linkTag;
         QStringList simArgs; // for the simulator of click-to-photon and click-to-photon-link
+        QList<int> viewers;  // click-to-photon with this many viewers each, in turn
     };
     static QStringList names();
     static bool run(const QString &name, const Settings &settings, const QString &resultsPath);

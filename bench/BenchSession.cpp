@@ -170,6 +170,11 @@ qint64 BenchSession::simPid() const
     return m_sim ? m_sim->pid() : 0;
 }
 
+quint16 BenchSession::simPort() const
+{
+    return m_sim ? m_sim->port() : 0;
+}
+
 bool BenchSession::playStats(TvPlayStats &out) const
 {
     return PlayExtras::instance().stats(0, out);

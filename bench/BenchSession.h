@@ -59,6 +59,7 @@ public:
     CVideoFrame *video() const { return m_video; }
     const Options &options() const { return m_options; }
     qint64 simPid() const;
+    quint16 simPort() const; // the recorder's, never the link's
     QString tempPath(const QString &name) const { return m_temp.filePath(name); }
 
     void setFrameHandler(FrameHandler handler) { m_handler = std::move(handler); }

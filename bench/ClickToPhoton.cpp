@@ -2,10 +2,51 @@
 
 #include "BenchSession.h"
 #include "ClickRun.h"
+#include "OtherViewers.h"
+#include "ProcessUsage.h"
 #include "SimStageProbe.h"
+
+#include <QElapsedTimer>
 
 #include <random>
 #include <string>
+
+namespace {
+
+// What the simulator has spent so far: on the whole, on its display's
+// thread, and in pictures made.
+struct SimSpent
+{
+    double cpu = 0, displayCpu = 0;
+    int pictures = 0;
+    qint64 ms = 0;
+    static SimSpent now(const BenchSession &session, const QElapsedTimer &clock)
+    {
+        SimSpent s;
+        s.cpu = ProcessUsage::cpuSeconds(session.simPid());
+        s.displayCpu = ProcessUsage::threadCpuSeconds(session.simPid(), "sim-display");
+        s.pictures = session.pictureTrace().count(QLatin1String("picture "));
+        s.ms = clock.elapsed();
+        return s;
+    }
+};
+
+void writeRoom(const BenchSession &session, const SimSpent &a, const SimSpent &b, int viewers,
+               std::uint64_t otherBlocks, Json::Value &out)
+{
+    const double seconds = double(b.ms - a.ms) / 1000;
+    const int pictures = b.pictures - a.pictures;
+    out["viewers"] = viewers;
+    out["sim_cpu_percent"] = 100 * (b.cpu - a.cpu) / seconds;
+    out["sim_rss_mb"] = ProcessUsage::residentMb(session.simPid());
+    out["sim_pictures_per_s"] = pictures / seconds;
+    out["sim_display_ms_per_picture"] =
+        pictures > 0 ? 1000 * (b.displayCpu - a.displayCpu) / pictures : 0;
+    out["other_viewer_blocks_per_s"] =
+        viewers > 1 ? double(otherBlocks) / seconds / (viewers - 1) : 0;
+}
+
+} // namespace
 
 bool ClickToPhoton::run(const Options &options, Json::Value &out, QString &error)
 {
@@ -16,9 +57,20 @@ bool ClickToPhoton::run(const Options &options, Json::Value &out, QString &error
     sessionOptions.resolution = options.resolution;
     sessionOptions.frame = options.frame;
     sessionOptions.simOptions = options.simArgs;
+    sessionOptions.tracePictures = options.viewers > 0;
     BenchSession session(sessionOptions);
     if (!session.open(error))
         return false;
+    OtherViewers others;
+    if (options.viewers > 1) {
+        if (!others.open(session.simPort(), options.viewers - 1, error))
+            return false;
+        BenchSession::wait(1000); // the last joiner's keyframe passes
+    }
+    QElapsedTimer clock;
+    clock.start();
+    const SimSpent before = SimSpent::now(session, clock);
+    const std::uint64_t blocksBefore = others.blocks();
     ClickRun run(session);
     std::mt19937 random(7);
     std::uniform_int_distribution<int> pause(120, 260);
@@ -28,6 +80,10 @@ bool ClickToPhoton::run(const Options &options, Json::Value &out, QString &error
         BenchSession::wait(pause(random));
     }
     session.setFrameHandler(nullptr);
+    if (options.viewers > 0)
+        writeRoom(session, before, SimSpent::now(session, clock), options.viewers,
+                  others.blocks() - blocksBefore, out);
+    others.close();
 
     const Samples &lat = run.latencyMs;
     out["resolution"] = QString("%1x%2")

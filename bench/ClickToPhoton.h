@@ -8,6 +8,9 @@
 // store, inside the play library's paint report) at a point inside the
 // white body of the arrow, and only clicks where that point was not white
 // before. Clicks go to the four tiles in turn, so the pointer always jumps.
+//
+// With other viewers, the simulator's CPU, memory and its display thread's
+// time per picture are taken over the clicks.
 
 #include <json/value.h>
 
@@ -24,6 +27,9 @@ public:
         QSize frame{1280, 720};
         int clicks = 200;
         QStringList simArgs;
+        // 0 for the plain run; N for N viewers playing at once, one of them
+        // clicking, with what the simulator spends on them.
+        int viewers = 0;
     };
     // Fills out with the figures; false (and error) when the session failed.
     static bool run(const Options &options, Json::Value &out, QString &error);

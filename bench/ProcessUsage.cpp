@@ -1,5 +1,6 @@
 #include "ProcessUsage.h"
 
+#include <QDir>
 #include <QFile>
 #include <QList>
 
@@ -12,17 +13,31 @@ QByteArray procFile(qint64 pid, const char *name)
                    : QString("/proc/self/%1").arg(name));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
-} // namespace
 
-double ProcessUsage::cpuSeconds(qint64 pid)
+double ticksToSeconds(const QByteArray &stat)
 {
     // The fields after the command name, which may itself hold blanks.
-    const QByteArray stat = procFile(pid, "stat");
     const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
     if (fields.size() < 13)
         return 0;
     const double ticks = double(fields[11].toLongLong() + fields[12].toLongLong());
     return ticks / double(sysconf(_SC_CLK_TCK));
+}
+} // namespace
+
+double ProcessUsage::cpuSeconds(qint64 pid)
+{
+    return ticksToSeconds(procFile(pid, "stat"));
+}
+
+double ProcessUsage::threadCpuSeconds(qint64 pid, const QString &name)
+{
+    const QString tasks = QString("/proc/%1/task").arg(pid);
+    for (const QString &tid : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (procFile(pid, qPrintable("task/" + tid + "/comm")).trimmed() == name.toUtf8())
+            return ticksToSeconds(procFile(pid, qPrintable("task/" + tid + "/stat")));
+    }
+    return -1;
 }
 
 double ProcessUsage::residentMb(qint64 pid)

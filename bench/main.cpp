@@ -41,8 +41,12 @@ int main(int argc, char *argv[])
                                     "passes ARG to the simulator of click-to-photon(-link) "
                                     "(repeatable), e.g. --sim-arg=--fixed-rate",
                                     "ARG");
+    const QCommandLineOption viewers("viewers",
+                                     "click-to-photon at 1920x1080 with N viewers playing, one "
+                                     "of them clicking, for each N in the list (e.g. 1,4,8)",
+                                     "LIST");
     parser.addOptions({results, clicks, costSeconds, growthMinutes, decodeSeconds, linkClicks,
-                       clickDeadline, links, linkTag, simArg});
+                       clickDeadline, links, linkTag, simArg, viewers});
     parser.process(app);
     if (parser.positionalArguments().size() != 1)
         parser.showHelp(2);
@@ -70,6 +74,15 @@ int main(int argc, char *argv[])
     settings.links = parser.value(links).split(',', Qt::SkipEmptyParts);
     settings.linkTag = parser.value(linkTag);
     settings.simArgs = parser.values(simArg);
+    for (const QString &n : parser.value(viewers).split(',', Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int count = n.toInt(&ok);
+        if (!ok || count < 1 || count > 32) {
+            std::fprintf(stderr, "--viewers: not a count of 1 to 32: %s\n", qPrintable(n));
+            return 2;
+        }
+        settings.viewers << count;
+    }
     settings.cacheDir = QFileInfo(parser.value(results)).absolutePath();
     return BenchRunner::run(name, settings, parser.value(results)) ? 0 : 1;
 }
