@@ -8,8 +8,11 @@
 // doubling with each further failure up to kMaxSpacingMs. A success, or
 // kQuietMs without a failure, forgives the source. The cap stays below the
 // 2 s that a client's login try waits, so that a user who shares the
-// address with a guesser still gets in. A guesser gets at most one answer
-// per kMaxSpacingMs from each source address (IPv6: each /64).
+// address with a guesser trying one login at a time still gets in; a
+// guesser that holds several connections queues their answers, and the
+// user's waits behind them (the address is all that tells them apart). A
+// guesser gets at most one answer per kMaxSpacingMs from each source
+// address (IPv6: each /64).
 //
 // The caller holds the answer for the delay with a timer; nothing here
 // waits. The table forgets the least recently seen source beyond

@@ -10,6 +10,7 @@
 #include "SimDisplayStream.h"
 #include "SimLog.h"
 #include "SimOptions.h"
+#include "SocketAdmission.h"
 #include "ViewerHub.h"
 #include "WireFormat.h"
 
@@ -35,7 +36,10 @@ RecorderSession::RecorderSession(QTcpSocket *socket, SessionHost &host, int numb
     // Unlike bytesWritten, emitted for every write, also from inside a slot of its own.
     connect(socket, &QTcpSocket::channelBytesWritten, this,
             [this](int, qint64 bytes) { m_link.handed(bytes); });
-    connect(socket, &QTcpSocket::disconnected, this, [this] { close("peer left"); });
+    connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+        close(socket->property(SocketAdmission::kEvicted).toBool() ? "made room for another address"
+                                                                   : "peer left");
+    });
     log("connection from " + socket->peerAddress().toString() + ":" +
         QString::number(socket->peerPort()));
     QTimer::singleShot(loginDeadlineMs, this, [this] {

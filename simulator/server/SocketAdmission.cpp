@@ -13,8 +13,10 @@ int SocketAdmission::admit(QTcpSocket *socket)
     const ConnectionAdmission::Verdict verdict = m_admission.admit(id, socket->peerAddress());
     if (!verdict.admitted)
         return -1;
-    if (QTcpSocket *evicted = m_sockets.take(verdict.evict))
+    if (QTcpSocket *evicted = m_sockets.take(verdict.evict)) {
+        evicted->setProperty(kEvicted, true);
         evicted->abort(); // its owner sees it disconnect and lets it go
+    }
     m_sockets.insert(id, socket);
     connect(socket, &QObject::destroyed, this, [this, id] { forget(id); });
     return verdict.loginDeadlineMs;

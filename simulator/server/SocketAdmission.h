@@ -17,6 +17,10 @@ class SocketAdmission : public QObject
 {
     Q_OBJECT
 public:
+    // Set (true) on a socket closed to make room, so that its owner's log
+    // tells it from a peer that left.
+    static constexpr const char *kEvicted = "tvEvictedForRoom";
+
     SocketAdmission(int maxConnections, int loginTimeoutMs, QObject *parent = nullptr);
 
     // The login deadline in ms for an admitted socket, or -1 for one turned

@@ -460,6 +460,7 @@ void TestSimServerHostile::idleSourcesCannotKeepOthersOut()
     } else {
         QVERIFY(user.connectTo(port, 2000));
         QCOMPARE(user.login("admin", "secret"), 0);
+        QTRY_VERIFY(sim.log().contains("closed (made room for another address)"));
     }
     // One more idle newcomer gets in too, on the short deadline of a full server.
     HostilePeer late;
