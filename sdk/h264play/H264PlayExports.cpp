@@ -4,6 +4,7 @@
 #include "H264PlayObserver.h"
 #include "PlayPort.h"
 #include "SdkDefs.h"
+#include "SteadyClock.h"
 
 // On Windows the module-definition file alone decides what is exported:
 // the play calls, by ordinal only.
@@ -115,4 +116,10 @@ TV_EXPORT int tv_h264play_set_decoding_paused(int nPort, int paused)
 {
     PlayPort *p = port(nPort);
     return p ? p->setPaused(paused != 0) : 0;
+}
+
+TV_EXPORT void tv_h264play_advance_clock(int64_t ns)
+{
+    if (ns > 0)
+        steadyOffsetNs() += ns;
 }

@@ -62,6 +62,11 @@ typedef int (*TvPlayGetStatsFn)(int port, TvPlayStats *stats);
 int tv_h264play_set_decoding_paused(int port, int paused);
 typedef int (*TvPlaySetPausedFn)(int port, int paused);
 
+// Test hook: moves the library's clock forward by ns (at least 0), so that
+// a test need not sleep until a rationed decoder rebuild is due again.
+void tv_h264play_advance_clock(int64_t ns);
+typedef void (*TvPlayAdvanceClockFn)(int64_t ns);
+
 #ifdef __cplusplus
 }
 #endif
