@@ -364,7 +364,11 @@ void TestSimServerHostile::nonReadingClientHasBoundedMemory()
     const qint64 grown = memoryKb(sim.pid(), "VmHWM:") - before;
     qInfo("sent %lld MiB unread; simulator grew by %lld KiB", sent >> 20, grown);
     QVERIFY(sent < 64LL * 1024 * 1024); // it was held back
-    QVERIFY2(grown < 12 * 1024, qPrintable(QString::number(grown)));
+    // What waits for it is held to 8 MiB of media and a quarter MiB of
+    // replies; the socket's buffer may briefly hold a copy of its tail
+    // chunk while that grows, so the peak is up to half as much again. A
+    // client that grew the simulator with what it sent would pass 16 MiB.
+    QVERIFY2(grown < 16 * 1024, qPrintable(QString::number(grown)));
     QVERIFY(sim.log().count("not keeping up") <= 1);
 }
 
