@@ -53,10 +53,23 @@ void enableHighDpiScaling()
         Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
 #endif
 }
+
+// The program paints with the raster engine alone, yet on X11 the platform
+// plugin would load the system's GL driver for every window: tens of
+// megabytes, and a driver's one-time allocations, for nothing drawn. A
+// choice made in the environment stands.
+void leaveGlUnloaded()
+{
+#ifndef _WIN32
+    if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
+#endif
+}
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    leaveGlUnloaded();
     enableHighDpiScaling();
     CGlobalApplication app(argc, argv);
     const QString appDir = QCoreApplication::applicationDirPath();

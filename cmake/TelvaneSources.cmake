@@ -23,7 +23,8 @@ function(tv_add_plain_library name)
 endfunction()
 
 # A Qt Test executable run by ctest from the application directory, so that
-# it finds the SDK libraries, skin and translations the way the client does:
+# it finds the SDK libraries, skin and translations the way the client does,
+# and, as the client chooses for itself on X11, with no GL driver loaded:
 # COMMAND runs it on the Qt platform PLATFORM, within TIMEOUT (120 s unless
 # given).
 function(tv_add_test_executable name)
@@ -36,7 +37,7 @@ function(tv_add_test_executable name)
         set(T_TIMEOUT 120)
     endif()
     set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT}
-        ENVIRONMENT "QT_QPA_PLATFORM=${T_PLATFORM};TV_APP_DIR=${TV_APP_DIR}")
+        ENVIRONMENT "QT_QPA_PLATFORM=${T_PLATFORM};TV_APP_DIR=${TV_APP_DIR};QT_XCB_GL_INTEGRATION=none")
 endfunction()
 
 # A headless Qt Test.
@@ -66,7 +67,7 @@ function(tv_add_translations_with_host_lrelease out)
 endfunction()
 
 # A Qt Test executable that takes real input through an X server: it runs on
-# a private Xvfb display with the xcb platform, and drives itself with
+# a private Xvfb display (tools/with-xvfb) with the xcb platform, and drives itself with
 # xdotool (tests/support/XInput), so that focus, key and mouse handling pass
 # through the window system as they do for a user. SERVER_ARGS replaces the
 # default single 1600x1000 screen (two screens side by side, for example).
@@ -76,5 +77,5 @@ function(tv_add_xtest name)
         set(X_SERVER_ARGS "-screen 0 1600x1000x24")
     endif()
     tv_add_test_executable(${name} ${X_UNPARSED_ARGUMENTS} PLATFORM xcb
-        COMMAND xvfb-run -a -s "${X_SERVER_ARGS}" ${TV_APP_DIR}/${name})
+        COMMAND ${CMAKE_SOURCE_DIR}/tools/with-xvfb -s "${X_SERVER_ARGS}" ${TV_APP_DIR}/${name})
 endfunction()

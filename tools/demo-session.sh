@@ -66,6 +66,10 @@ fail() { echo "[run] $*" >&2; exit 1; }
 "$APP/telvane" "${ARGS[@]}" &
 wait_for 30 logged_in 1 || fail "the client did not log in"
 wait_for 30 visible '^Remote Control$' || fail "the main window did not show"
+# The client paints with the raster engine and loads no GL driver for it.
+client="$(pgrep -f "^$APP/telvane( |\$)" | head -n 1)"
+! grep -qE 'xcbglintegrations|libGLX_mesa|_dri\.so' "/proc/$client/maps" ||
+    fail "the client loaded a GL driver"
 sleep "${TV_DEMO_SECONDS:-4}"
 import -window root "$SHOTS/demo.png"
 # Right-click in the picture: the recorder opens its context menu.

@@ -12,5 +12,5 @@ mkdir -p "$SHOTS"
 if [ -n "${DISPLAY:-}" ] && [ -z "${TV_DEMO_HEADLESS:-}" ]; then
     exec "$ROOT/tools/demo-session.sh" "$APP" "$SHOTS" interactive
 fi
-xvfb-run -a -s "-screen 0 1600x1000x24" "$ROOT/tools/demo-session.sh" "$APP" "$SHOTS" headless
+"$ROOT/tools/with-xvfb" "$ROOT/tools/demo-session.sh" "$APP" "$SHOTS" headless
 say "screenshots saved in $SHOTS"

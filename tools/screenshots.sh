@@ -10,7 +10,7 @@ set -euo pipefail
 APP="$(cd "$1" && pwd)"
 OUT="$(mkdir -p "$2" && cd "$2" && pwd)"
 if [ -z "${TV_SHOTS_INNER:-}" ]; then
-    TV_SHOTS_INNER=1 exec xvfb-run -a -s "-screen 0 1600x1000x24" "$0" "$@"
+    TV_SHOTS_INNER=1 exec "$(dirname "$0")/with-xvfb" "$0" "$@"
 fi
 WORK="$(mktemp -d)"
 trap 'pkill -f "^$WORK/" 2>/dev/null || true; rm -rf "$WORK"' EXIT

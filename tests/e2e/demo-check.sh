@@ -9,5 +9,4 @@ app="$(mktemp -d)"
 trap 'rm -rf "$app"' EXIT
 cp -r "$1"/{telvane,recorder-sim,libNetSDK.so,libH264Play.so,skin,translations} "$app/"
 mkdir "$app/shots"
-TV_DEMO_SECONDS=3 xvfb-run -a -s "-screen 0 1600x1000x24" \
-    "$ROOT/tools/demo-session.sh" "$app" "$app/shots" headless
+TV_DEMO_SECONDS=3 "$ROOT/tools/with-xvfb" "$ROOT/tools/demo-session.sh" "$app" "$app/shots" headless

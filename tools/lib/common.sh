@@ -137,3 +137,35 @@ tv_start_simulator() {
     rm -f "$out"
     [ -n "$TV_SIM_PORT" ] && { [ -z "$p2p" ] || [ -n "$TV_SIM_P2P_PORT" ]; }
 }
+
+# tv_start_xvfb "<server args>": starts a private Xvfb that picks its own
+# free display number and never resets when its last client leaves, and
+# waits up to ten seconds until it takes connections. Sets DISPLAY and
+# TV_XVFB_PID; fails when the server does not come up.
+tv_start_xvfb() {
+    local number _
+    number="$(mktemp -t tv-xvfb.XXXXXX)"
+    # shellcheck disable=SC2086 # the server arguments are words
+    Xvfb -displayfd 3 -noreset -nolisten tcp $1 3>"$number" >/dev/null 2>&1 &
+    TV_XVFB_PID=$!
+    for _ in $(seq 100); do
+        [ -s "$number" ] && break
+        kill -0 "$TV_XVFB_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    if [ ! -s "$number" ]; then
+        rm -f "$number"
+        warn "Xvfb did not start"
+        return 1
+    fi
+    export DISPLAY=":$(head -n 1 "$number")"
+    rm -f "$number"
+}
+
+# tv_stop_xvfb: stops the server tv_start_xvfb started.
+tv_stop_xvfb() {
+    [ -n "${TV_XVFB_PID:-}" ] || return 0
+    kill "$TV_XVFB_PID" 2>/dev/null || true
+    wait "$TV_XVFB_PID" 2>/dev/null || true
+    TV_XVFB_PID=""
+}
