@@ -3,6 +3,7 @@
 #include <json/json.h>
 
 #include <cstdlib>
+#include <exception>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -137,19 +138,41 @@ bool button(uint32_t msg, const std::string &p1, uint32_t &out, std::string &err
     return false;
 }
 
+// A command is a flat object of three short texts, about eighty bytes as the
+// client writes it. Anything far larger or deeper is refused before it costs
+// the reader's thread more than a glance; JsonCpp reports a nesting beyond
+// its stack limit by throwing, which must not reach the caller's event loop.
+constexpr std::size_t kMaxCommandBytes = 4096;
+constexpr int kMaxDepth = 4;
+
+bool readJson(const std::string &text, Json::Value &root, std::string &error)
+{
+    if (text.size() > kMaxCommandBytes) {
+        error = "the command is longer than " + std::to_string(kMaxCommandBytes) + " bytes";
+        return false;
+    }
+    Json::CharReaderBuilder builder;
+    Json::CharReaderBuilder::strictMode(&builder.settings_);
+    builder.settings_["stackLimit"] = kMaxDepth;
+    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    std::string errs;
+    try {
+        if (reader->parse(text.data(), text.data() + text.size(), &root, &errs))
+            return true;
+    } catch (const std::exception &e) {
+        errs = e.what();
+    }
+    error = "not a JSON document: " + errs;
+    return false;
+}
+
 bool parseObject(const std::string &json, Json::Value &root, std::string &error)
 {
     std::string text = json;
     while (!text.empty() && text.back() == '\0')
         text.pop_back();
-    Json::CharReaderBuilder builder;
-    Json::CharReaderBuilder::strictMode(&builder.settings_);
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    std::string errs;
-    if (!reader->parse(text.data(), text.data() + text.size(), &root, &errs)) {
-        error = "not a JSON document: " + errs;
+    if (!readJson(text, root, error))
         return false;
-    }
     if (!root.isObject()) {
         error = "the command is not a JSON object";
         return false;

@@ -17,6 +17,9 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <exception>
+#include <string>
+
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -110,7 +113,17 @@ bool RecorderSession::handleSome()
             close("protocol error");
             return false;
         }
-        handle(frame);
+        // Nothing a peer sends may end the process: whatever escapes a
+        // handler ends this session alone.
+        try {
+            handle(frame);
+        } catch (const std::exception &e) {
+            log(QString("closed on an internal error: %1")
+                    .arg(SimLog::peerText(std::string(e.what()))),
+                true);
+            close("internal error");
+            return false;
+        }
     }
     return true;
 }

@@ -115,6 +115,12 @@ void TestRemoteCtrlParser::refuses_data()
     row("P2 beyond 32 bits", doc("0x1", "0xfffffffe00000000021c", "0x20008"));
     row("P2 ambiguous split", doc("0x1", "0xffffffffffffffffffff", "0x20008"));
     row("P2 sign", doc("0x1", "0x-0010021c", "0x20008"));
+    // Past the reader's own depth limit JsonCpp throws instead of failing.
+    row("nested 1000 deep", std::string(1000, '['));
+    row("nested 999 deep", std::string(999, '[') + std::string(999, ']'));
+    row("member nested",
+        "{\"P1\":{\"a\":[[[[\"0x1\"]]]]},\"P2\":\"0x03c0021c\",\"msg\":\"0x20008\"}");
+    row("longer than any command", doc("0x1", "0x03c0021c", "0x20008") + std::string(5000, ' '));
 }
 
 void TestRemoteCtrlParser::refuses()
