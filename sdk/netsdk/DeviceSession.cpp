@@ -7,6 +7,7 @@
 #include "RealPlayStream.h"
 #include "WireFormat.h"
 
+#include <algorithm>
 #include <system_error>
 
 namespace netsdk {
@@ -33,7 +34,7 @@ DeviceSession::~DeviceSession()
 
 bool DeviceSession::start()
 {
-    m_lastReceived = Clock::now();
+    m_lastAnswered = Clock::now();
     // Out of threads, the constructor throws; across the SDK's C boundary
     // that would end the caller's process.
     try {
@@ -91,6 +92,18 @@ void DeviceSession::setTiming(int keepAliveSec, int deadSec)
     m_deadSec = deadSec;
     m_timingChanged = true;
     wake();
+}
+
+// The caller's keep-alive period, shortened to half the dead time when that
+// is longer: a session counts as alive only on keep-alive answers, so it
+// must ask at least twice before it is given up.
+int DeviceSession::keepAliveEvery() const
+{
+    const int keep = m_keepAliveSec.load(), dead = m_deadSec.load();
+    if (dead <= 0)
+        return keep;
+    const int half = std::max(1, dead / 2);
+    return keep > 0 ? std::min(keep, half) : half;
 }
 
 bool DeviceSession::addStream(const std::shared_ptr<RealPlayStream> &stream)
@@ -207,7 +220,11 @@ bool DeviceSession::dispatch(tvwire::Frame &frame, std::string &why)
             stream->deliver(media.kind, media.data.data(), media.data.size());
         return true;
     }
-    if (frame.type != tvwire::MsgKeepAliveReply)
+    // Only an answer to a keep-alive proves the recorder alive: a peer that
+    // trickles bytes, or streams without answering, is not listening.
+    if (frame.type == tvwire::MsgKeepAliveReply)
+        m_lastAnswered = Clock::now();
+    else
         m_replies.deliver(std::move(frame));
     return true;
 }
@@ -216,12 +233,12 @@ bool DeviceSession::dispatch(tvwire::Frame &frame, std::string &why)
 bool DeviceSession::pollOnce(std::vector<std::uint8_t> &chunk, std::string &why)
 {
     const Clock::time_point now = Clock::now();
-    const int keep = m_keepAliveSec.load(), dead = m_deadSec.load();
+    const int dead = m_deadSec.load(), keep = keepAliveEvery();
     Clock::time_point until = now + std::chrono::seconds(3600);
     if (keep > 0)
         until = std::min(until, m_nextKeepAlive);
     if (dead > 0)
-        until = std::min(until, m_lastReceived + std::chrono::seconds(dead));
+        until = std::min(until, m_lastAnswered + std::chrono::seconds(dead));
     const int outcome = m_waiter.wait(m_socket.handle(), until);
     if (m_stopping)
         return false;
@@ -241,7 +258,6 @@ bool DeviceSession::pollOnce(std::vector<std::uint8_t> &chunk, std::string &why)
             return false;
         }
         if (n > 0) {
-            m_lastReceived = Clock::now();
             m_buffer.append(chunk.data(), std::size_t(n));
             tvwire::Frame frame;
             int r;
@@ -254,7 +270,7 @@ bool DeviceSession::pollOnce(std::vector<std::uint8_t> &chunk, std::string &why)
         }
     }
     const Clock::time_point after = Clock::now();
-    if (dead > 0 && after >= m_lastReceived + std::chrono::seconds(dead)) {
+    if (dead > 0 && after >= m_lastAnswered + std::chrono::seconds(dead)) {
         why = "recorder silent for " + std::to_string(dead) + " s";
         return false;
     }
@@ -271,7 +287,7 @@ bool DeviceSession::pollOnce(std::vector<std::uint8_t> &chunk, std::string &why)
 void DeviceSession::run()
 {
     std::vector<std::uint8_t> chunk(64 * 1024);
-    m_nextKeepAlive = Clock::now() + std::chrono::seconds(std::max(1, m_keepAliveSec.load()));
+    m_nextKeepAlive = Clock::now() + std::chrono::seconds(std::max(1, keepAliveEvery()));
     std::string why;
     // Frames that arrived with the login reply are already buffered; they
     // end the session on the same grounds as any later ones.

@@ -64,6 +64,7 @@ public:
 
 private:
     void run();
+    int keepAliveEvery() const;
     bool pollOnce(std::vector<std::uint8_t> &chunk, std::string &why);
     bool dispatch(tvwire::Frame &frame, std::string &why);
     int send(std::uint16_t type, std::uint32_t sequence, const std::vector<std::uint8_t> &body,
@@ -102,7 +103,7 @@ private:
     };
     std::deque<Orphan> m_orphans;
     std::size_t m_orphanBytes = 0;
-    Clock::time_point m_lastReceived;
+    Clock::time_point m_lastAnswered; // the last keep-alive answer
     Clock::time_point m_nextKeepAlive;
 };
 

@@ -68,6 +68,19 @@ void HostileRecorder::Peer::sendMedia(std::uint32_t streamId, std::uint8_t kind,
     send(tvwire::MsgMedia, tvwire::encodeBody(media));
 }
 
+bool HostileRecorder::Peer::trickle(const std::vector<std::uint8_t> &bytes, int gapMs)
+{
+    for (std::uint8_t byte : bytes) {
+        if (!writeAll({byte}))
+            return false;
+        m_socket.waitForReadyRead(gapMs);
+        m_socket.readAll();
+        if (m_socket.state() != QAbstractSocket::ConnectedState)
+            return false;
+    }
+    return true;
+}
+
 HostileRecorder::HostileRecorder(Script script, int acceptMs)
     : m_script(std::move(script)), m_acceptMs(acceptMs)
 {

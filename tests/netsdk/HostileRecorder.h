@@ -33,6 +33,9 @@ public:
         bool acceptLogin(std::int32_t channelsA, std::int32_t channelsB,
                          const std::vector<std::uint8_t> &after = {});
         void sendMedia(std::uint32_t streamId, std::uint8_t kind, std::size_t size);
+        // The bytes one at a time, gapMs apart, ignoring what the client
+        // sends; false as soon as the client has closed the connection.
+        bool trickle(const std::vector<std::uint8_t> &bytes, int gapMs);
         static constexpr std::uint32_t kSession = 0x5e55;
 
     private:

@@ -248,6 +248,28 @@ private slots:
         api.logout(h2);
     }
 
+    // Bytes that never make an answer are no sign of life: a recorder that
+    // trickles a frame and answers no keep-alive is given up.
+    void tricklingRecorderIsGivenUp()
+    {
+        std::atomic<bool> closed{false};
+        HostileRecorder recorder([&](HostileRecorder::Peer &peer) {
+            peer.acceptLogin(0, 1);
+            const tvwire::Media media{1, 0, std::vector<std::uint8_t>(200, 0)}; // 45 s long
+            closed = !peer.trickle(tvwire::ProtocolEncoder::encode(tvwire::MsgMedia,
+                                                                   HostileRecorder::Peer::kSession,
+                                                                   0, tvwire::encodeBody(media)),
+                                   200);
+        });
+        const int before = g_disconnects;
+        const int h = login(recorder.start());
+        QVERIFY(h > 0);
+        QVERIFY(api.setKeepLife(h, 1, 2));
+        QTRY_VERIFY_WITH_TIMEOUT(g_disconnects > before, 30000);
+        api.logout(h);
+        QTRY_VERIFY_WITH_TIMEOUT(closed, 10000);
+    }
+
     void refusesImpossibleChannelCounts_data()
     {
         QTest::addColumn<int>("a");
