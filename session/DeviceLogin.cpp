@@ -3,6 +3,7 @@
 #include "AppConfig.h"
 #include "ConfigKeys.h"
 #include "SdkApi.h"
+#include "TraceText.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -34,12 +35,12 @@ constexpr const char *kPasswordMask = "******";
 // translates in its context.
 
 // The SDK's text in the record is bounded by the record itself, whether or
-// not the SDK terminated it.
+// not the SDK terminated it; it comes from the recorder, so it is escaped.
 QString errorText(const unsigned char *devInfo)
 {
     const char *text = reinterpret_cast<const char *>(devInfo + DeviceInfo::kErrorText);
     const std::size_t room = DeviceInfo::kSize - DeviceInfo::kErrorText;
-    return QString::fromLocal8Bit(text, int(strnlen(text, room)));
+    return TraceText::escaped(QString::fromLocal8Bit(text, int(strnlen(text, room))));
 }
 
 QString failure(const QString &what, int nRet)
@@ -151,7 +152,8 @@ bool DeviceLogin::loginByAddress(const LoginInput &input, unsigned char *devInfo
         input.ip.toLocal8Bit().constData(), static_cast<unsigned short>(nPort),
         input.userName.toLocal8Bit().constData(), input.password.toLocal8Bit().constData(), devInfo,
         &nError, kLoginKindAddress);
-    qDebug().noquote() << "IP:" << input.ip << "Port:" << nPort << "UserName:" << input.userName
+    qDebug().noquote() << "IP:" << TraceText::escaped(input.ip) << "Port:" << nPort
+                       << "UserName:" << TraceText::escaped(input.userName)
                        << "Password:" << kPasswordMask << "Error:" << errorText(devInfo);
     setBusy(false);
     return true;
@@ -174,7 +176,8 @@ bool DeviceLogin::loginByCloud(const LoginInput &input, unsigned char *devInfo, 
     result.nLoginHandle = sdkApi().login(
         input.cloud.toLocal8Bit().constData(), 0, input.userName.toLocal8Bit().constData(),
         input.password.toLocal8Bit().constData(), devInfo, &nError, kLoginKindCloud);
-    qDebug().noquote() << "Cloud:" << input.cloud << "UserName:" << input.userName
+    qDebug().noquote() << "Cloud:" << TraceText::escaped(input.cloud)
+                       << "UserName:" << TraceText::escaped(input.userName)
                        << "Password:" << kPasswordMask << "Error:" << errorText(devInfo);
     setBusy(false);
     if (result.nLoginHandle > 0) {

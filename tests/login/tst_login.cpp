@@ -102,6 +102,7 @@ private slots:
     void loginTypeOutOfRangeIsAddress();
     void commandLineValues();
     void traceMasksPassword();
+    void traceEscapesWhatItDidNotWrite();
     void unterminatedErrorTextBounded();
     void unusableAddressNeverReachesSdk_data();
     void unusableAddressNeverReachesSdk();
@@ -654,6 +655,21 @@ void TestLogin::traceMasksPassword()
                                              "Error: SN123")
                                          .arg(kSerial)
                                          .toLatin1());
+    QVERIFY(dialog.onLoginDevice());
+}
+
+// A recorder's text must not forge trace lines or drive a terminal.
+void TestLogin::traceEscapesWhatItDidNotWrite()
+{
+    TestConfigDir dir;
+    FakeSdk sdk;
+    sdk.setDeviceInfo(deviceInfo(0, 0, "SN1\x1b[2J\r\nIP: 6.6.6.6\\"));
+    CLoginDlg dialog;
+    LoginDlgDriver d(dialog);
+    d.fillAddress("10.0.0.2", "34567", QString::fromUtf8("ad\tmin\u2028"), "s3cret");
+    QTest::ignoreMessage(QtDebugMsg,
+                         "IP: 10.0.0.2 Port: 34567 UserName: ad\\tmin\\u2028 Password: ****** "
+                         "Error: SN1\\x1b[2J\\r\\nIP: 6.6.6.6\\\\");
     QVERIFY(dialog.onLoginDevice());
 }
 
