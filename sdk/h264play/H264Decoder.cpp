@@ -13,6 +13,11 @@ namespace {
 // process allocate gigabytes.
 constexpr long kMaxSide = 8192;
 constexpr long kMaxPixels = 8192L * 4320L;
+// The parser holds an access unit's bytes until the next unit starts, so a
+// stream without start codes would grow it without limit. No picture up to
+// 4K needs more: PCM macroblocks, the largest coding, take 384 bytes each at
+// 4:2:0 and 8 bits, and 4096x2304 has 36,864 of them (14.2 MB).
+constexpr std::size_t kMaxUnitBytes = std::size_t(16) << 20;
 } // namespace
 
 H264Decoder::H264Decoder(FrameSlot &slot) : m_sequence(kMaxSide, kMaxPixels), m_stage(slot) {}
@@ -66,10 +71,16 @@ void H264Decoder::startSequence(std::int64_t inputNs)
 
 void H264Decoder::restart()
 {
-    av_parser_close(m_parser);
-    m_parser = av_parser_init(AV_CODEC_ID_H264);
+    resetParser();
     if (m_codec)
         avcodec_flush_buffers(m_codec);
+}
+
+void H264Decoder::resetParser()
+{
+    av_parser_close(m_parser);
+    m_parser = av_parser_init(AV_CODEC_ID_H264);
+    m_unitBytes = 0;
 }
 
 void H264Decoder::feed(const std::uint8_t *data, std::size_t length, std::int64_t inputNs)
@@ -89,8 +100,14 @@ void H264Decoder::feed(const std::uint8_t *data, std::size_t length, std::int64_
         }
         p += used;
         left -= used;
-        if (unitSize > 0)
+        m_unitBytes += std::size_t(used);
+        if (unitSize > 0) {
+            m_unitBytes = 0;
             decode(unit, unitSize, inputNs);
+        } else if (m_unitBytes > kMaxUnitBytes) {
+            m_overlongBytes += std::int64_t(m_unitBytes);
+            resetParser();
+        }
     }
 }
 

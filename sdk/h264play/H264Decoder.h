@@ -42,6 +42,7 @@ public:
 
     std::int64_t framesDecoded() const { return m_framesDecoded; }
     std::int64_t unitsDropped() const { return m_unitsDropped; }
+    std::int64_t overlongBytes() const { return m_overlongBytes; }
     std::int64_t framesConverted() const { return m_stage.framesConverted(); }
     int width() const { return m_width; }
     int height() const { return m_height; }
@@ -57,6 +58,8 @@ private:
     // a stream that switches between parameter sets would pay that on every
     // access unit.
     void startSequence(std::int64_t inputNs);
+    // Forgets the partial access unit, as when it grew beyond any picture.
+    void resetParser();
     void decode(const std::uint8_t *data, int size, std::int64_t inputNs);
     void receive(std::int64_t inputNs);
 
@@ -69,5 +72,7 @@ private:
     ConversionStage m_stage;
     std::atomic<std::int64_t> m_framesDecoded{0};
     std::atomic<std::int64_t> m_unitsDropped{0};
+    std::atomic<std::int64_t> m_overlongBytes{0};
+    std::size_t m_unitBytes = 0; // taken by the parser since its last unit
     std::atomic<int> m_width{0}, m_height{0};
 };

@@ -46,6 +46,9 @@ typedef struct TvPlayStats
     // a new sequence before its first IDR picture or while fresh decoders
     // were rationed.
     int64_t unitsDropped;
+    // Input thrown away as part of an access unit longer than any picture
+    // up to 4K can be (a stream without start codes, for one).
+    int64_t overlongBytes;
 } TvPlayStats;
 
 // Replaces the observer of a port (null to remove). Kept until the port is

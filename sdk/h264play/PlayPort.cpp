@@ -167,6 +167,7 @@ int PlayPort::stats(TvPlayStats &out)
     out.dropEpisodes = c.episodes;
     out.framesDecoded = m_decoder->framesDecoded();
     out.unitsDropped = m_decoder->unitsDropped();
+    out.overlongBytes = m_decoder->overlongBytes();
     out.framesConverted = m_decoder->framesConverted();
     out.framesPainted = m_slot.framesPainted();
     out.width = m_decoder->width();

@@ -47,6 +47,7 @@ private slots:
     void followsAResolutionChange();
     void keepsUpWhenTheStreamStopsReordering();
     void boundsTheBufferUnderAStalledDecoder();
+    void dropsAUnitLongerThanAnyPicture();
     void refusesWhatIsNotOpen();
     void survivesTheFrameGoingFirst();
     void refusesPicturesTooLarge_data();
@@ -183,6 +184,30 @@ void TestH264PlayRobust::boundsTheBufferUnderAStalledDecoder()
     QTRY_VERIFY(TestStream::difference(frame.grab().toImage(), expected.last()) < kTolerance);
     QCOMPARE(qint64(m_sdk.stats().dropEpisodes), qint64(held.dropEpisodes));
     qInstallMessageHandler(g_previousHandler);
+    m_sdk.finish();
+}
+
+// A recorder that sends no start codes must not make the parser hold all it
+// sends; the picture comes back with the next keyframe.
+void TestH264PlayRobust::dropsAUnitLongerThanAnyPicture()
+{
+    const QByteArray stream = TestStream::encode("testsrc2=size=640x480:rate=25", 4, 0, "aud=1", 4);
+    TestFrame frame(QSize(640, 480));
+    QVERIFY(frame.showAndWait());
+    QVERIFY(m_sdk.start(&frame));
+    m_sdk.feed(stream + TestStream::delimiter());
+    QTRY_COMPARE(qint64(m_sdk.stats().framesDecoded), qint64(4));
+    const qint64 chunk = 1 << 20, sent = 40 * chunk;
+    for (qint64 n = 0; n < sent; n += chunk) {
+        m_sdk.feed(QByteArray(int(chunk), '\xff'));
+        QTRY_COMPARE(qint64(m_sdk.stats().bufferedBytes), qint64(0));
+    }
+    const TvPlayStats s = m_sdk.stats();
+    QCOMPARE(qint64(s.droppedBytes), qint64(0)); // the decoder kept up: it saw every byte
+    QVERIFY2(s.overlongBytes >= sent - 2 * (16 << 20),
+             qPrintable(QString::number(s.overlongBytes)));
+    m_sdk.feed(QByteArray("\x00\x00\x01", 3) + stream + TestStream::delimiter());
+    QTRY_VERIFY(m_sdk.stats().framesDecoded >= 8);
     m_sdk.finish();
 }
 
