@@ -5,6 +5,11 @@
 #include <QSettings>
 
 namespace {
+// Far beyond any value the program writes or a user types. A longer one
+// (a damaged or hostile file) would be laid out by the widgets at a cost of
+// hundreds of megabytes, so it reads as absent.
+constexpr int kMaxValueChars = 1024;
+
 QString &directoryOverride()
 {
     static QString dir;
@@ -22,7 +27,9 @@ QString AppConfig::filePath()
 QString AppConfig::readText(const char *key, const char *defaultValue)
 {
     QSettings settings(filePath(), QSettings::IniFormat);
-    return settings.value(QLatin1String(key), QString::fromUtf8(defaultValue)).toString();
+    const QString text =
+        settings.value(QLatin1String(key), QString::fromUtf8(defaultValue)).toString();
+    return text.size() > kMaxValueChars ? QString::fromUtf8(defaultValue) : text;
 }
 
 int AppConfig::readInt(const char *key, int defaultValue)

@@ -11,6 +11,7 @@ class AppConfig
 public:
     static QString filePath();
 
+    // A value longer than any the program uses reads as the default.
     static QString readText(const char *key, const char *defaultValue);
     // Non-numeric text reads as 0, as the settings class converts it.
     static int readInt(const char *key, int defaultValue);

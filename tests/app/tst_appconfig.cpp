@@ -16,6 +16,7 @@ private slots:
     void defaultsWithoutFile();
     void fileBesideExecutable();
     void nonNumericReadsZero();
+    void oversizedTextReadsAsDefault();
     void passwordRoundTrip_data();
     void passwordRoundTrip();
     void syncedWriteIsOnDisk();
@@ -49,6 +50,16 @@ void TestAppConfig::nonNumericReadsZero()
     QCOMPARE(AppConfig::readInt(kPort, kDefaultPort), 0);
     // The leading slash of this one key carries no meaning.
     QCOMPARE(AppConfig::readText(kP2PServer, kDefaultP2PServer), QString("p2p.example.net"));
+}
+
+void TestAppConfig::oversizedTextReadsAsDefault()
+{
+    TestConfigDir dir;
+    dir.writeRaw("[RemoteCtrlDevInfo]\nUserName=" + QByteArray(1500 * 1024, 'u') +
+                 "\nIP=" + QByteArray(1025, '1') + "\nPassword=" + QByteArray(1024, 'p') + "\n");
+    QCOMPARE(AppConfig::readText(kUserName, kDefaultUserName), QString("admin"));
+    QCOMPARE(AppConfig::readText(kIp, kDefaultIp), QString("192.168.1.10"));
+    QCOMPARE(AppConfig::readText(kPassword, kDefaultPassword), QString(1024, 'p'));
 }
 
 void TestAppConfig::passwordRoundTrip_data()
