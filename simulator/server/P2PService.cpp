@@ -27,7 +27,7 @@ bool P2PService::listen(const QHostAddress &address, quint16 port, QString &erro
         return false;
     }
     new PacedAcceptor(
-        m_server, "p2p: ", [this](QTcpSocket *socket) { return serve(socket); }, this);
+        m_server, "p2p: ", m_logBudget, [this](QTcpSocket *socket) { return serve(socket); }, this);
     return true;
 }
 

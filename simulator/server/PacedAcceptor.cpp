@@ -1,6 +1,6 @@
 #include "PacedAcceptor.h"
 
-#include "SimLog.h"
+#include "LogBudget.h"
 
 #include <QSocketNotifier>
 #include <QTcpServer>
@@ -11,10 +11,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-PacedAcceptor::PacedAcceptor(QTcpServer &server, const QString &logPrefix, Take take,
-                             QObject *parent)
+PacedAcceptor::PacedAcceptor(QTcpServer &server, const QString &logPrefix, LogBudget &log,
+                             Take take, QObject *parent)
     : QObject(parent), m_listenFd(int(server.socketDescriptor())), m_logPrefix(logPrefix),
-      m_take(std::move(take)),
+      m_log(log), m_take(std::move(take)),
       m_notifier(new QSocketNotifier(server.socketDescriptor(), QSocketNotifier::Read, this))
 {
     server.pauseAccepting();
@@ -32,8 +32,7 @@ void PacedAcceptor::acceptPending()
             return; // EAGAIN, or a connection that went away meanwhile
         }
         if (m_fails) {
-            SimLog::info(m_logPrefix +
-                         QString("accepting again after %1 failed attempts").arg(m_fails));
+            log(QString("accepting again after %1 failed attempts").arg(m_fails), false);
             m_fails = 0;
         }
         hand(fd);
@@ -51,13 +50,12 @@ void PacedAcceptor::hand(int fd)
     }
     if (!m_take(socket)) {
         if (m_turnedAway++ == 0)
-            SimLog::error(m_logPrefix +
-                          "connections over the cap: turning new ones away (counted)");
+            log("connections over the cap: turning new ones away (counted)", true);
         delete socket;
         return;
     }
     if (m_turnedAway) {
-        SimLog::info(m_logPrefix + QString("%1 connections were turned away").arg(m_turnedAway));
+        log(QString("%1 connections were turned away").arg(m_turnedAway), false);
         m_turnedAway = 0;
     }
 }
@@ -65,8 +63,12 @@ void PacedAcceptor::hand(int fd)
 void PacedAcceptor::onShortage(int error)
 {
     if (m_fails++ == 0)
-        SimLog::error(m_logPrefix +
-                      QString("cannot accept: %1 (retrying, counted)").arg(qt_error_string(error)));
+        log(QString("cannot accept: %1 (retrying, counted)").arg(qt_error_string(error)), true);
     m_notifier->setEnabled(false);
     QTimer::singleShot(kRetryMs, this, [this] { m_notifier->setEnabled(true); });
+}
+
+void PacedAcceptor::log(const QString &line, bool error)
+{
+    m_log.write(m_logPrefix, line, error);
 }

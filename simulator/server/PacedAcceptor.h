@@ -10,7 +10,9 @@
 // waits kRetryMs and tries again instead.
 //
 // A connection the owner does not take (over its cap, say) is closed at
-// once and counted; the count is logged when one is taken again.
+// once and counted; the count is logged when one is taken again. Peers
+// decide how often that happens, so the lines go through the owner's log
+// budget.
 //
 // Threads: main thread; the callback runs there. `take` owns the socket it
 // is given when it returns true; when it returns false the acceptor closes
@@ -21,6 +23,7 @@
 
 #include <functional>
 
+class LogBudget;
 class QSocketNotifier;
 class QTcpServer;
 class QTcpSocket;
@@ -35,17 +38,20 @@ public:
     using Take = std::function<bool(QTcpSocket *socket)>;
 
     // `server` must be listening; it is paused and its socket watched here.
-    // `logPrefix` starts this acceptor's log lines ("p2p: ", say).
-    PacedAcceptor(QTcpServer &server, const QString &logPrefix, Take take,
+    // `logPrefix` starts this acceptor's log lines ("p2p: ", say), which
+    // `log` (outliving the acceptor) lets through.
+    PacedAcceptor(QTcpServer &server, const QString &logPrefix, LogBudget &log, Take take,
                   QObject *parent = nullptr);
 
 private:
     void acceptPending();
     void onShortage(int error);
     void hand(int fd);
+    void log(const QString &line, bool error);
 
     const int m_listenFd;
     const QString m_logPrefix;
+    LogBudget &m_log;
     const Take m_take;
     QSocketNotifier *m_notifier;
     quint64 m_fails = 0;      // since accepting last worked

@@ -43,7 +43,8 @@ bool RecorderServer::listen(QString &error)
         return false;
     }
     new PacedAcceptor(
-        m_server, QString(), [this](QTcpSocket *socket) { return startSession(socket); }, this);
+        m_server, QString(), m_acceptLog,
+        [this](QTcpSocket *socket) { return startSession(socket); }, this);
     return true;
 }
 

@@ -49,6 +49,9 @@ public:
     void setResolution(int width, int height);
 
 private:
+    static constexpr int kAcceptLogBurst = 20; // lines
+    static constexpr int kAcceptLogPerSecond = 2;
+
     bool startSession(QTcpSocket *socket);
 
     SimOptions m_options;
@@ -57,6 +60,8 @@ private:
     ViewerHub m_viewers; // after the display: goes before it
     CommandLog m_commandLog;
     LogBudget m_log{LogBudget::kServerBurst, LogBudget::kServerPerSecond, nullptr};
+    // The acceptor's lines: what peers cause by connecting at all.
+    LogBudget m_acceptLog{kAcceptLogBurst, kAcceptLogPerSecond, &m_log};
     SocketAdmission m_admission;
     LoginThrottle m_throttle;
     QElapsedTimer m_clock; // the throttle's

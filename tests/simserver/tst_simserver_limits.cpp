@@ -5,8 +5,11 @@
 #include "ConnectionAdmission.h"
 #include "LogBudget.h"
 #include "LoginThrottle.h"
+#include "PacedAcceptor.h"
 #include "SimLog.h"
 
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -37,6 +40,7 @@ class TestSimServerLimits : public QObject
     Q_OBJECT
 private slots:
     void logVolumeIsBoundedAcrossConnections();
+    void turningAwayLogsWithinTheBudget();
     void commandLogStaysWithinItsSize();
     void otherAddressesAlwaysGetIn_data();
     void otherAddressesAlwaysGetIn();
@@ -68,6 +72,31 @@ void TestSimServerLimits::logVolumeIsBoundedAcrossConnections()
     QCOMPARE(g_lines[50],
              QString("1450 lines from all sessions not shown (server-wide log budget)"));
     QCOMPARE(g_lines[51], QString("session 501: connection from 127.0.0.3"));
+}
+
+// A peer decides how often connections are turned away and taken again;
+// the acceptor's lines about it cost from the budget it is given.
+void TestSimServerLimits::turningAwayLogsWithinTheBudget()
+{
+    LogCapture capture;
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    LogBudget budget(5, 1, nullptr);
+    budget.setClock([] { return qint64(0); });
+    int handed = 0;
+    PacedAcceptor acceptor(server, "test: ", budget, [&](QTcpSocket *socket) {
+        if (handed++ % 2)
+            return false;
+        delete socket;
+        return true;
+    });
+    std::vector<std::unique_ptr<QTcpSocket>> clients;
+    for (int i = 0; i < 100; ++i) {
+        clients.emplace_back(new QTcpSocket);
+        clients.back()->connectToHost(QHostAddress::LocalHost, server.serverPort());
+        QTRY_COMPARE(handed, i + 1);
+    }
+    QCOMPARE(g_lines.size(), 5);
 }
 
 // The newest texts are kept byte for byte; what is on disk stays bounded.
