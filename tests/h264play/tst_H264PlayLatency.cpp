@@ -89,7 +89,6 @@ void TestH264PlayLatency::measuresDecodeAndDrawTimes()
     qInfo("last byte to painted:            median %.2f ms, worst %.2f ms", median(total),
           worst(total));
     QVERIFY(times.size() >= kFrames * 9 / 10);
-    QVERIFY(median(total) < 200);
 }
 
 QTEST_MAIN(TestH264PlayLatency)
