@@ -308,12 +308,14 @@ void TestSimServerHostile::burstsDoNotDelayOtherViewers()
         ++pings;
     }
     flood.join();
-    // the attacker's last request has been handled by now
-    QVERIFY(attacker.keepAliveMs(20000) >= 0 || kind == 1);
+    // the attacker's last request has been handled by now (its answer
+    // comes behind 4 MiB of others: seconds, sanitized and busy)
+    QVERIFY(attacker.keepAliveMs(90000) >= 0 || kind == 1);
     qInfo("worst round trip of the other viewer: %.1f ms over %d pings", worst, pings);
-    // A few ms on a quiet machine; the fault this guards against froze
-    // viewers for seconds.
-    QVERIFY2(worst < 400, qPrintable(QString::number(worst)));
+    // A few ms on a quiet machine, up to 0.6 s sanitized beside other tests
+    // and two busy loops; the fault this guards against froze viewers for
+    // 5 to 8 s.
+    QVERIFY2(worst < 2000, qPrintable(QString::number(worst)));
     for (const QByteArray &line : sim.log().split('\n'))
         QVERIFY2(line.size() < 1024, line.left(200).constData());
 }
