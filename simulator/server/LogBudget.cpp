@@ -38,13 +38,16 @@ void LogBudget::write(const QString &prefix, const QString &line, bool error, bo
         ++m_repeats;
         return;
     }
-    if (m_tokens < 1 && !always) {
+    // The summary of what was left out costs a line too: a flood must not
+    // get two lines for every one its budget allows.
+    const int cost = (m_repeats || m_suppressed) ? 2 : 1;
+    if (m_tokens < cost && !always) {
         ++m_suppressed;
         return;
     }
     if (!sharedAllows(1))
         return;
-    m_tokens = qMax<double>(0, m_tokens - 1);
+    m_tokens = qMax<double>(0, m_tokens - cost);
     flushCounts();
     m_prefix = prefix;
     m_last = text;

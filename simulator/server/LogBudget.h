@@ -1,8 +1,8 @@
 #pragma once
 // A budget for log lines that a peer can cause. A peer decides how often
 // its requests or connections log, so bursts are shown and a flood is
-// counted and summed up once the budget allows a line again. A line equal
-// to the one before is counted rather than repeated.
+// counted and summed up once the budget allows a line and its summary
+// again. A line equal to the one before is counted rather than repeated.
 //
 // Each connection brings a budget of its own, so a peer that opens
 // connection after connection would still write without bound; every line

@@ -11,8 +11,10 @@
 
 ViewerHub::ViewerHub(PictureSource &display, QObject *parent) : QObject(parent), m_display(display)
 {
+    m_elapsed.start();
+    m_clock = [this] { return m_elapsed.elapsed(); };
     m_gate.setSingleShot(true);
-    connect(&m_gate, &QTimer::timeout, this, &ViewerHub::startWaiting);
+    connect(&m_gate, &QTimer::timeout, this, &ViewerHub::onGate);
     m_wake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (m_wake < 0)
         return;
@@ -75,10 +77,26 @@ quint64 ViewerHub::skipped() const
 
 void ViewerHub::openGate()
 {
-    if (m_gate.isActive())
-        return;
-    const qint64 since = m_lastViewer.isValid() ? m_lastViewer.elapsed() : m_viewerIntervalMs;
-    m_gate.start(int(qMax<qint64>(0, m_viewerIntervalMs - since)));
+    if (!m_gate.isActive())
+        m_gate.start(int(untilGateOpens()));
+}
+
+qint64 ViewerHub::untilGateOpens() const
+{
+    if (m_lastOpenMs < 0)
+        return 0;
+    return qMax<qint64>(0, m_lastOpenMs + m_viewerIntervalMs - m_clock());
+}
+
+// The interval is kept by the clock: the timer only wakes the hub, and a
+// coarse timer may wake it a little early.
+void ViewerHub::onGate()
+{
+    const qint64 wait = untilGateOpens();
+    if (wait > 0)
+        m_gate.start(int(wait));
+    else
+        startWaiting();
 }
 
 // A joining viewer brings an IDR for everyone, which also serves a decoder
@@ -94,7 +112,7 @@ void ViewerHub::startWaiting()
     if (m_keyFrameWanted && waiting.empty())
         m_display.requestKeyFrame();
     m_keyFrameWanted = false;
-    m_lastViewer.start();
+    m_lastOpenMs = m_clock();
 }
 
 void ViewerHub::onPictures()
@@ -102,6 +120,10 @@ void ViewerHub::onPictures()
     std::uint64_t count = 0;
     if (::read(m_wake, &count, sizeof count) < 0) {
         // nothing was pending
+    }
+    if (m_gate.isActive() && untilGateOpens() == 0) {
+        m_gate.stop(); // due: joiners start with these pictures
+        startWaiting();
     }
     std::vector<SharedPicture> pictures;
     const bool lost = !m_display.pictures().take(m_cursor, pictures);

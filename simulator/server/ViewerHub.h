@@ -24,6 +24,7 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class QSocketNotifier;
@@ -35,6 +36,7 @@ class ViewerHub : public QObject, public FeedHost
     Q_OBJECT
 public:
     static constexpr int kViewerIntervalMs = 500;
+    using Clock = std::function<qint64()>; // ms from any fixed start
 
     explicit ViewerHub(PictureSource &display, QObject *parent = nullptr);
     ~ViewerHub() override;
@@ -48,6 +50,7 @@ public:
     // For a harness that runs thousands of short sessions, each of which
     // must see its viewer start at once.
     void setViewerInterval(int ms) { m_viewerIntervalMs = ms; }
+    void setClock(Clock clock) { m_clock = std::move(clock); }
 
     void paceChanged() override;
     void requestKeyFrame() override;
@@ -62,6 +65,8 @@ private:
     };
 
     void openGate();
+    qint64 untilGateOpens() const;
+    void onGate();
     void startWaiting();
     void onPictures();
 
@@ -77,6 +82,8 @@ private:
     PatienceRecord m_patience;
     bool m_keyFrameWanted = false;
     int m_viewerIntervalMs = kViewerIntervalMs;
-    QElapsedTimer m_lastViewer;
+    QElapsedTimer m_elapsed;
+    Clock m_clock;
+    qint64 m_lastOpenMs = -1; // by m_clock
     QTimer m_gate;
 };

@@ -332,7 +332,7 @@ private slots:
         const qint64 ms = timer.elapsed();
         api.setConnectTime(2000, 1);
         QCOMPARE(error, -10005);
-        QVERIFY2(ms >= 250 && ms < 1000, qPrintable(QString::number(ms)));
+        QVERIFY2(ms >= 250 && ms < 3000, qPrintable(QString::number(ms)));
     }
 
     void boundsMediaForUnannouncedStreams()
@@ -480,7 +480,7 @@ private slots:
         QElapsedTimer cleanup;
         cleanup.start();
         api.cleanup();
-        QVERIFY2(cleanup.elapsed() < 1500, qPrintable(QString::number(cleanup.elapsed())));
+        QVERIFY2(cleanup.elapsed() < 2500, qPrintable(QString::number(cleanup.elapsed())));
         QCOMPARE(g_heldNow.load(), 1);
         holdLookUps(false);
         QTRY_VERIFY(threadCount() <= threadsBefore);

@@ -155,7 +155,9 @@ void TestRemoteCtrlParser::longP2IsRefusedQuickly()
     QElapsedTimer clock;
     clock.start();
     QVERIFY(!RemoteCtrlParser::parse(text, e, error));
-    QVERIFY2(clock.elapsed() < 50, qPrintable(QString::number(clock.elapsed())));
+    // well under a ms on a quiet machine; a parse that went back over the
+    // text would take seconds
+    QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
     QVERIFY(error.size() < 200);
 }
 

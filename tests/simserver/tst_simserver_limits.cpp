@@ -5,9 +5,11 @@
 #include "ConnectionAdmission.h"
 #include "LogBudget.h"
 #include "LoginThrottle.h"
+#include "P2PService.h"
 #include "PacedAcceptor.h"
 #include "SimLog.h"
 
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -39,6 +41,8 @@ class TestSimServerLimits : public QObject
 {
     Q_OBJECT
 private slots:
+    void floodIsShownWithinBudget_data();
+    void floodIsShownWithinBudget();
     void logVolumeIsBoundedAcrossConnections();
     void turningAwayLogsWithinTheBudget();
     void commandLogStaysWithinItsSize();
@@ -46,6 +50,47 @@ private slots:
     void otherAddressesAlwaysGetIn();
     void guessingIsPacedPerAddress();
 };
+
+void TestSimServerLimits::floodIsShownWithinBudget_data()
+{
+    QTest::addColumn<bool>("sameLine");
+    QTest::addColumn<int>("floodMs");
+    QTest::newRow("a new line each time, in 1 s") << false << 1000;
+    QTest::newRow("a new line each time, in 4 s") << false << 4000;
+    QTest::newRow("one line again and again") << true << 4000;
+}
+
+// However long a flood lasts, what it shows (the summaries of what it left
+// out included) stays within the burst and the rate, and every line left
+// out is counted by the line that comes after a quiet while.
+void TestSimServerLimits::floodIsShownWithinBudget()
+{
+    QFETCH(bool, sameLine);
+    QFETCH(int, floodMs);
+    LogCapture capture;
+    qint64 now = 0;
+    LogBudget budget(P2PService::kLogBurst, P2PService::kLogPerSecond, nullptr);
+    budget.setClock([&] { return now; });
+    const int queries = 400;
+    for (int i = 0; i < queries; ++i) {
+        now = qint64(i) * floodMs / queries;
+        budget.write("p2p: ", QString("serial guess%1 unknown").arg(sameLine ? 0 : i), false);
+    }
+    const int allowed = P2PService::kLogBurst + P2PService::kLogPerSecond * floodMs / 1000;
+    QVERIFY2(g_lines.size() <= allowed, qPrintable(QString::number(g_lines.size())));
+    now += 1000;
+    budget.write("p2p: ", "serial found", false);
+    QCOMPARE(g_lines.last(), QString("p2p: serial found"));
+    const QRegularExpression summary("^p2p: (?:the line before came )?(\\d+) (?:more times|lines "
+                                     "not shown)$");
+    int shown = 0, counted = 0;
+    for (const QString &line : g_lines) {
+        const QRegularExpressionMatch m = summary.match(line);
+        shown += m.hasMatch() ? 0 : 1;
+        counted += m.captured(1).toInt();
+    }
+    QCOMPARE(shown + counted, queries + 1);
+}
 
 // A peer that opens connection after connection gets a fresh per-session
 // budget each time; the server-wide one bounds the total and counts the rest.

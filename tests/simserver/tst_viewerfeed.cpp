@@ -158,7 +158,11 @@ struct Viewer
 // Feeds behind a real hub, on one clock; the hub hands out on its wake.
 struct Room
 {
-    Room() { hub.setViewerInterval(0); }
+    Room()
+    {
+        hub.setViewerInterval(0);
+        hub.setClock([this] { return now; });
+    }
     std::unique_ptr<ViewerFeed> &join(ModelLink &link, const QString &address)
     {
         feeds.push_back(std::make_unique<ViewerFeed>(link, hub, QHostAddress(address), true,
@@ -205,6 +209,8 @@ private slots:
     void handOutSurvivesChangesMidway_data();
     void handOutSurvivesChangesMidway();
     void lostPicturesCostOneKeyframe();
+    void keyframesComeAtMostEveryInterval_data();
+    void keyframesComeAtMostEveryInterval();
 };
 
 void TestViewerFeed::patienceBelongsToTheClient_data()
@@ -407,6 +413,54 @@ void TestViewerFeed::lostPicturesCostOneKeyframe()
     room.handOut();
     QCOMPARE(link.frames, 2);
     QCOMPARE(link.keyFrames, 2);
+}
+
+void TestViewerFeed::keyframesComeAtMostEveryInterval_data()
+{
+    QTest::addColumn<bool>("toggles");
+    QTest::addColumn<bool>("asks");
+    QTest::newRow("a viewer starts and stops without pause") << true << false;
+    QTest::newRow("a decoder asks after every picture") << false << true;
+    QTest::newRow("both") << true << true;
+}
+
+// Every viewer that joins costs every viewer a keyframe, and decoders may
+// ask for one at will: together they get at most one an interval. Yet the
+// gate keeps opening: the requests are served, and a viewer that joins
+// meanwhile starts within an interval, on a keyframe.
+void TestViewerFeed::keyframesComeAtMostEveryInterval()
+{
+    QFETCH(bool, toggles);
+    QFETCH(bool, asks);
+    const int interval = ViewerHub::kViewerIntervalMs;
+    Room room;
+    room.hub.setViewerInterval(interval);
+    ModelLink watching, toggling, late;
+    for (ModelLink *link : {&watching, &toggling, &late})
+        link->bytesPerMs = 1e9;
+    room.links = {&watching, &toggling, &late};
+    const std::unique_ptr<ViewerFeed> &viewer = room.join(watching, "127.0.0.1");
+    room.run(interval);
+    QVERIFY(viewer->playing());
+    const int keysBefore = watching.keyFrames;
+    ViewerFeed *toggler = nullptr;
+    room.run(20 * interval, [&] {
+        if (asks && room.now % 40 == 1)
+            room.hub.requestKeyFrame();
+        if (toggles && room.now % 5 == 0) {
+            if (toggler)
+                room.hub.withdraw(toggler);
+            toggler = room.join(toggling, "127.0.0.2").get();
+        }
+    });
+    const int keys = watching.keyFrames - keysBefore;
+    QVERIFY2(keys >= 15 && keys <= 20 + 1, qPrintable(QString::number(keys)));
+    if (toggler)
+        room.hub.withdraw(toggler);
+    // the gate opens on a picture, the keyframe comes with the next
+    room.join(late, "127.0.0.3");
+    room.run(interval + 2 * 40);
+    QCOMPARE(late.keyFrames, 1);
 }
 
 QTEST_GUILESS_MAIN(TestViewerFeed)
