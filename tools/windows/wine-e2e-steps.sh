@@ -486,7 +486,8 @@ check_foreign_sdk() {
     INSTALLED="$(unix_path '%LOCALAPPDATA%\Programs\Telvane')"
     wine_out reg delete "$UNINSTALL_KEY" /f >/dev/null 2>&1
     rm -rf "$INSTALLED"
-    "$wine64" "$setup" /S >>"$work/run/setup.log" 2>&1 || fail "the silent install failed"
+    # An option, so that Config.ini is there as same_files expects.
+    "$wine64" "$setup" /S /ENCRYPT=0 >>"$work/run/setup.log" 2>&1 || fail "the silent install failed"
     same_files "$app" "$INSTALLED"
     foreign_dlls "$INSTALLED"
     "$wine64" "$upgrade" /S >>"$work/run/setup.log" 2>&1 || fail "the silent upgrade failed"
