@@ -4,8 +4,7 @@
 #include "CTelvane.h"
 #include "ConfigKeys.h"
 #include "Relauncher.h"
-#include "SdkApi.h"
-#include "SdkBinding.h"
+#include "SdkLoader.h"
 #include "SessionHandOff.h"
 #include "StartupFiles.h"
 
@@ -21,23 +20,11 @@ constexpr int kCommandLineCount = 8; // the program name and seven values
 
 bool bindSdks(const QString &appDir)
 {
-    std::string error;
-#ifdef _WIN32
-    // The loader takes the path in UTF-16, so any folder name works; the
-    // 8-bit code page cannot spell every name a user's folder may have.
-    const SdkPath dir = appDir.toStdWString();
-#else
-    const SdkPath dir = QFile::encodeName(appDir).toStdString();
-#endif
-    if (SdkBinding::bind(dir, sdkApi(), error))
+    QString error;
+    if (SdkLoader::load(appDir, error))
         return true;
-#ifdef _WIN32
-    const QString text = QString::fromUtf8(error.c_str());
-#else
-    const QString text = QFile::decodeName(error.c_str());
-#endif
-    std::fprintf(stderr, "telvane: %s\n", error.c_str());
-    QMessageBox::critical(nullptr, QStringLiteral("Telvane"), text);
+    std::fprintf(stderr, "telvane: %s\n", error.toLocal8Bit().constData());
+    QMessageBox::critical(nullptr, QStringLiteral("Telvane"), error);
     return false;
 }
 

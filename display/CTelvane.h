@@ -11,8 +11,7 @@
 // thread; it reads only m_nReportHandle, an atomic copy of the login handle,
 // and queues a matching report to the GUI thread, which compares it again.
 
-#include "RemoteCtrlTypes.h"
-#include "SdkDefs.h"
+#include "SdkCall.h"
 #include "ui_CTelvane.h"
 
 #include <QPoint>
@@ -22,6 +21,8 @@
 
 class CTitleWidget;
 class CVideoFrame;
+enum Key_Map_Type : int;
+enum ZT_MSG_TYPE : int;
 
 class CTelvane : public QWidget
 {
@@ -81,7 +82,7 @@ private:
     int nPendingY = 0;
     int m_nDevWidth = 0;
     int m_nDevHeight = 0;
-    int nHeldButton = Key_Map_LeftButton;
+    int nHeldButton = 0; // onResetData gives it its start value
     // A lost connection is told once, however many reports the SDK sends
     // before the run ends.
     bool m_bLeaving = false;

@@ -47,7 +47,8 @@ QByteArray SdkInitializer::p2pServerAddress(const QString &setting)
             buffer = dotted;
         qDebug().noquote().nospace() << "Domain P2P Address Convert " << buffer.data();
     }
-    return QByteArray(buffer.data());
+    // The SDK is promised the whole buffer, not just the text in it.
+    return QByteArray(buffer.data(), int(buffer.size()));
 }
 
 QByteArray SdkInitializer::appIdentity()

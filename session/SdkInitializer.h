@@ -13,8 +13,9 @@ class SdkInitializer
 public:
     static void run(tvsdk::DisconnectCallback callback, void *pUser);
 
-    // The server setting as the SDK receives it: the dotted address of a
-    // host name when it resolves, else the text itself, always terminated.
+    // The 64-byte, zero-filled server buffer as the SDK receives it: the
+    // dotted address of a host name when it resolves, else the text itself,
+    // always terminated.
     static QByteArray p2pServerAddress(const QString &setting);
 
     // The 196-byte identity record: three 32-character lower-case

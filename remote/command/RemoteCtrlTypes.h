@@ -9,13 +9,13 @@
 
 #include <cstdint>
 
-enum Key_Map_Type
+enum Key_Map_Type : int
 {
     Key_Map_LeftButton = 1,
     Key_Map_RightButton = 2,
 };
 
-enum ZT_MSG_TYPE
+enum ZT_MSG_TYPE : int
 {
     ZT_MSG_MOUSE_MOVE = 0x20006,
     ZT_MSG_MOUSE_WHEEL = 0x20007,

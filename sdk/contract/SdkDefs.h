@@ -12,11 +12,7 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(_WIN32) && !defined(_WIN64)
-#define TV_SDK_CALL __stdcall
-#else
-#define TV_SDK_CALL
-#endif
+#include "SdkCall.h"
 
 namespace tvsdk {
 

@@ -92,7 +92,9 @@ int NetSdk::setAppInfo(const void *record)
 int NetSdk::setP2PServer(const char *server)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_p2pServer = server ? std::string(server, strnlen(server, 255)) : std::string();
+    // The caller promises a 64-byte buffer, no more, terminated or not.
+    m_p2pServer =
+        server ? std::string(server, strnlen(server, tvsdk::kP2PServerBufferSize)) : std::string();
     return 1;
 }
 

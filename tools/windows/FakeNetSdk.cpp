@@ -62,7 +62,10 @@ extern "C" {
 
 int TV_SDK_CALL fakeSetP2PServer(int nReserved, const char *szServer, int nReserved2)
 {
-    return nReserved == 0 && nReserved2 == 0 && szServer && std::strlen(szServer) < 64 ? 1 : 0;
+    return nReserved == 0 && nReserved2 == 0 && szServer &&
+                   strnlen(szServer, kP2PServerBufferSize) < kP2PServerBufferSize
+               ? 1
+               : 0;
 }
 
 int TV_SDK_CALL fakeInit(DisconnectCallback cbDisconnect, void *pUser)

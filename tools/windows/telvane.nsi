@@ -4,7 +4,8 @@
 ;            -DFILES=<.nsh> -DUNFILES=<.nsh> [-DSIGN=<command>] telvane.nsi
 ; FILES holds the File commands for the application folder and UNFILES the
 ; matching Delete and RMDir commands, both written from the same folder by
-; the package script. SIGN, when defined, is run on the uninstaller and on
+; the package script; SDKNET and SDKPLAY are the two SDK stand-ins, which
+; the SDK section below handles apart. SIGN, when defined, is run on the uninstaller and on
 ; the installer with the file's path appended, and must succeed.
 ;
 ; It installs for the current user only, with no elevation, into the user's
@@ -18,6 +19,13 @@
 ;   /ENCRYPTCODE=<integer>       [RemoteCtrlDevInfo] EncryptCode
 ; A value the program would misread stops the installer before it changes
 ; anything, with exit code 2.
+;
+; NetSDK.dll and H264Play.dll may be the recorder maker's, put in the folder
+; by the user in place of this project's stand-ins. The installer records
+; what it put there (size, version and time of each file, in its entry in
+; the installed programs); an uninstaller, and so an upgrade, removes a DLL
+; only when it is still that very file, and the installer puts a stand-in
+; only where no DLL is. The user's DLLs stay, and the details say so.
 
 Unicode true
 Target ${TARGET}
@@ -140,6 +148,68 @@ Function IsServerAddress
     Pop $R2
 FunctionEnd
 
+; The SDK DLLs, told apart by what the installer recorded of its own.
+!macro SdkFingerprint UN
+; $R0: a file; $R1 becomes "size:version:time", or "" when there is none.
+Function ${UN}SdkFingerprint
+    Push $R2
+    Push $R3
+    Push $R4
+    StrCpy $R1 ""
+    ${If} ${FileExists} "$R0"
+        FileOpen $R2 "$R0" r
+        FileSeek $R2 0 END $R3
+        FileClose $R2
+        ClearErrors
+        GetDLLVersion "$R0" $R2 $R4
+        ${If} ${Errors}
+            StrCpy $R2 "-"
+            StrCpy $R4 "-"
+        ${EndIf}
+        StrCpy $R1 "$R3:$R2.$R4"
+        ClearErrors
+        GetFileTime "$R0" $R2 $R4
+        ${IfNot} ${Errors}
+            StrCpy $R1 "$R1:$R2.$R4"
+        ${EndIf}
+    ${EndIf}
+    Pop $R4
+    Pop $R3
+    Pop $R2
+FunctionEnd
+!macroend
+!insertmacro SdkFingerprint ""
+!insertmacro SdkFingerprint "un."
+
+; After the earlier version's uninstaller, a DLL still in the folder is not
+; one this installer's line put there: the user's, which stays.
+!macro InstallSdkFile NAME SOURCE
+    StrCpy $R0 "$INSTDIR\${NAME}"
+    ${If} ${FileExists} "$R0"
+        DetailPrint "Keeping ${NAME}: it was not installed by ${PRODUCT} (the recorder maker's SDK?), so the stand-in is not written over it."
+        DeleteRegValue HKCU "${UNINST_KEY}" "Installed ${NAME}"
+    ${Else}
+        SetOutPath "$INSTDIR"
+        File "/oname=${NAME}" "${SOURCE}"
+        Call SdkFingerprint
+        WriteRegStr HKCU "${UNINST_KEY}" "Installed ${NAME}" "$R1"
+    ${EndIf}
+!macroend
+
+!macro RemoveSdkFile NAME
+    StrCpy $R0 "$INSTDIR\${NAME}"
+    ReadRegStr $R2 HKCU "${UNINST_KEY}" "Installed ${NAME}"
+    Call un.SdkFingerprint
+    ${If} $R1 == ""
+        ; nothing there
+    ${ElseIf} $R2 != ""
+    ${AndIf} $R1 == $R2
+        Delete "$R0"
+    ${Else}
+        DetailPrint "Keeping ${NAME}: it is not the file ${PRODUCT} installed (the recorder maker's SDK?)."
+    ${EndIf}
+!macroend
+
 Function .onInit
     StrCpy $HaveSeverIp 0
     StrCpy $HaveEncrypt 0
@@ -199,6 +269,8 @@ Section "${PRODUCT}" SectionMain
     ${EndIf}
 
     !include "${FILES}"
+    !insertmacro InstallSdkFile "NetSDK.dll" "${SDKNET}"
+    !insertmacro InstallSdkFile "H264Play.dll" "${SDKPLAY}"
     SetOutPath "$INSTDIR"
     WriteUninstaller "$INSTDIR\Uninstall.exe"
 
@@ -228,9 +300,12 @@ Section "${PRODUCT}" SectionMain
 SectionEnd
 
 Section "Uninstall"
+    !insertmacro RemoveSdkFile "NetSDK.dll"
+    !insertmacro RemoveSdkFile "H264Play.dll"
     !include "${UNFILES}"
     Delete "$INSTDIR\Uninstall.exe"
-    ; Stays while Config.ini, the user's settings, is in it.
+    ; Stays while Config.ini, the user's settings, or the user's SDK DLLs
+    ; are in it.
     RMDir "$INSTDIR"
     Delete "${SHORTCUT}"
     DeleteRegKey HKCU "${UNINST_KEY}"

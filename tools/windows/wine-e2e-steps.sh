@@ -460,3 +460,66 @@ check_uninstall() {
     wine_out reg query "$UNINSTALL_KEY" >/dev/null && fail "the entry in the installed programs is still there"
     say "the uninstall removed the program, its shortcut and its entry, and kept Config.ini"
 }
+
+# --- the recorder maker's SDK DLLs ----------------------------------------------
+
+# foreign_dlls <folder>: stands in for the maker's DLLs, files the installer
+# did not write: the stand-ins with bytes of their own appended.
+foreign_dlls() {
+    local dll
+    for dll in NetSDK.dll H264Play.dll; do
+        cp "$app/$dll" "$1/$dll" && printf 'the maker %s\n' "$dll" >>"$1/$dll" || fail "cannot place a foreign $dll"
+    done
+    (cd "$1" && md5sum NetSDK.dll H264Play.dll) >"$work/run/foreign.md5"
+}
+
+foreign_kept() {
+    (cd "$INSTALLED" && md5sum -c --quiet "$work/run/foreign.md5") >/dev/null 2>&1 ||
+        fail "$1: the user's SDK DLLs were not kept"
+}
+
+# Install, the user puts the maker's DLLs in place, upgrade, uninstall: the
+# user's DLLs stay each time, and only they are left with Config.ini.
+check_foreign_sdk() {
+    local upgrade="${newer:-$setup}"
+    say "the user's SDK DLLs through an upgrade and the uninstall"
+    INSTALLED="$(unix_path '%LOCALAPPDATA%\Programs\Telvane')"
+    wine_out reg delete "$UNINSTALL_KEY" /f >/dev/null 2>&1
+    rm -rf "$INSTALLED"
+    # An option, so that Config.ini is there as same_files expects.
+    "$wine64" "$setup" /S /ENCRYPT=0 >>"$work/run/setup.log" 2>&1 || fail "the silent install failed"
+    same_files "$app" "$INSTALLED"
+    foreign_dlls "$INSTALLED"
+    "$wine64" "$upgrade" /S >>"$work/run/setup.log" 2>&1 || fail "the silent upgrade failed"
+    timeout 60 "$wineserver" -w
+    foreign_kept "the upgrade"
+    [ -f "$INSTALLED/telvane.exe" ] && [ -f "$INSTALLED/Uninstall.exe" ] || fail "the upgrade left no program"
+    "$wine64" "$INSTALLED/Uninstall.exe" /S >>"$work/run/setup.log" 2>&1 || fail "the uninstaller failed"
+    timeout 60 "$wineserver" -w
+    foreign_kept "the uninstall"
+    [ "$( (cd "$INSTALLED" && find . -mindepth 1 ! -name Config.ini) | sort | tr '\n' ' ')" = \
+        "./H264Play.dll ./NetSDK.dll " ] ||
+        fail "the uninstall left: $(cd "$INSTALLED" && find . -mindepth 1 | head -n 5 | tr '\n' ' ')"
+    say "the user's NetSDK.dll and H264Play.dll survived the upgrade and the uninstall"
+    rm -rf "$INSTALLED"
+}
+
+# The SDK check beside the program: all well with the stand-ins, and a
+# plain "missing ordinal" with a device SDK that lacks one.
+check_sdkcheck() {
+    local dir="$work/run/sdkcheck" out rc=0
+    say "the SDK check against the stand-ins and against a DLL lacking ordinal 92"
+    "$wine64" "$app/telvane-sdkcheck.exe" >"$work/run/sdkcheck-ok.log" 2>&1 ||
+        fail "the SDK check fails the stand-ins: $(tr -d '\r' <"$work/run/sdkcheck-ok.log" | tail -n 5)"
+    grep -q "All well" "$work/run/sdkcheck-ok.log" || fail "the SDK check did not say all is well"
+    # The binding check's device SDK double without ordinal 92.
+    "$HERE/build-check" x64 "$work/run/binding" >"$work/run/build-check.log" 2>&1 ||
+        fail "cannot build a DLL lacking ordinal 92 ($work/run/build-check.log)"
+    rm -rf "$dir" && mkdir -p "$dir" && cp "$app"/*.exe "$app"/*.dll "$dir/" &&
+        cp "$work/run/binding/missing/NetSDK.dll" "$dir/" || fail "cannot prepare $dir"
+    "$wine64" "$dir/telvane-sdkcheck.exe" >"$work/run/sdkcheck-missing.log" 2>&1 || rc=$?
+    out="$(tr -d '\r' <"$work/run/sdkcheck-missing.log")"
+    [ "$rc" = 1 ] && grep -q "MISSING ORDINALS: 92" <<<"$out" ||
+        fail "the SDK check did not name ordinal 92 as missing (exit $rc): $out"
+    say "the SDK check passes the stand-ins and names the missing ordinal"
+}
