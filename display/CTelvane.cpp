@@ -99,6 +99,7 @@ void CTelvane::fadeWindow(qreal from, qreal to)
 
 void CTelvane::onCloseWindow()
 {
+    m_bEnding = true;
     fadeWindow(1, 0);
 }
 
@@ -257,12 +258,20 @@ void CTelvane::onDisconnectReported(int nLoginHandle)
     if (m_nLoginHandle < 1 || nLoginHandle != m_nLoginHandle || m_bLeaving)
         return;
     m_bLeaving = true;
-    // One notice at a time: a disconnect that comes while the user reads
-    // another one ends the session once that one is answered.
+    // One box at a time: a disconnect that comes while the user reads a
+    // notice or answers a question is told once that box is answered.
     if (CMessageBox::openCount() > 0) {
-        CMessageBox::whenNoneOpen(this, [this] { onExit(); });
+        CMessageBox::whenNoneOpen(this, [this] { tellDisconnect(); });
         return;
     }
+    tellDisconnect();
+}
+
+void CTelvane::tellDisconnect()
+{
+    // A Yes to close or to log out has ended the session meanwhile.
+    if (m_bEnding)
+        return;
     showNotice(tr("Device Disconnect"));
     onExit();
 }
@@ -270,6 +279,7 @@ void CTelvane::onDisconnectReported(int nLoginHandle)
 void CTelvane::onExit()
 {
     m_bLeaving = true;
+    m_bEnding = true;
     // On disk before the new instance reads it.
     AppConfig::writeSynced(ConfigKeys::kAutoLogin, 0);
     QCoreApplication::exit(Relauncher::kRestartCode);

@@ -63,6 +63,7 @@ private:
     void fadeWindow(qreal from, qreal to);
     void leaveAfterFailedStart(int nError);
     void setLoginHandle(int nLoginHandle);
+    void tellDisconnect();
 
     Ui::RemoteCtrlClass ui;
     CTitleWidget *m_pTitleWidget;
@@ -85,6 +86,8 @@ private:
     // A lost connection is told once, however many reports the SDK sends
     // before the run ends.
     bool m_bLeaving = false;
+    // The user closed or logged out: the session ends without a notice.
+    bool m_bEnding = false;
 
     friend class CTelvaneProbe; // tests read the session state through it
 };

@@ -88,7 +88,8 @@ private slots:
     void shutdown_data();
     void shutdown();
     void disconnect();
-    void disconnectWhileANoticeIsOpen();
+    void disconnectWhileABoxIsOpen_data();
+    void disconnectWhileABoxIsOpen();
     void logoutAndClose();
     void refreshResolution();
     void roadOfOneClick();
@@ -267,11 +268,28 @@ void TestMainWindow::disconnect()
     QCOMPARE(AppConfig::readInt(ConfigKeys::kAutoLogin, -1), 0);
 }
 
-// A hanging recorder: the refresh fails, and while its notice is open the
-// connection is reported lost. No second notice over the first; the session
-// ends once the first is answered.
-void TestMainWindow::disconnectWhileANoticeIsOpen()
+void TestMainWindow::disconnectWhileABoxIsOpen_data()
 {
+    QTest::addColumn<QString>("button"); // the title bar's, by tooltip
+    QTest::addColumn<int>("nAnswer");
+    QTest::addColumn<QStringList>("told");
+    const QString lost("Device Disconnect");
+    // A hanging recorder: the refresh fails, and the loss comes while its
+    // notice is open.
+    QTest::newRow("refresh notice") << "Refresh resolution" << 0
+                                    << QStringList({"Refresh resolution Fail nRet = -10005", lost});
+    QTest::newRow("close, No") << "Close" << 1 << QStringList({"Do you want to close?", lost});
+    QTest::newRow("logout, No") << "Logout" << 1 << QStringList({"Do you want to logout?", lost});
+    QTest::newRow("logout, Yes") << "Logout" << 0 << QStringList({"Do you want to logout?"});
+}
+
+// Never a second box over the first; the loss is told once the first is
+// answered, unless the answer itself ended the session.
+void TestMainWindow::disconnectWhileABoxIsOpen()
+{
+    QFETCH(QString, button);
+    QFETCH(int, nAnswer);
+    QFETCH(QStringList, told);
     Session s;
     CTelvane w;
     playInto(w);
@@ -287,16 +305,16 @@ void TestMainWindow::disconnectWhileANoticeIsOpen()
         // Runs after the window has taken the report.
         QTimer::singleShot(0, [&] {
             nOpen = CMessageBox::openCount();
-            answerer = std::make_unique<ModalAnswerer>();
+            answerer = std::make_unique<ModalAnswerer>(nAnswer);
         });
     });
     watch.start(1);
     QTimer::singleShot(
-        0, [&w] { QTest::mouseClick(titleButton(w, "Refresh resolution"), Qt::LeftButton); });
+        0, [&] { QTest::mouseClick(titleButton(w, qPrintable(button)), Qt::LeftButton); });
     QCOMPARE(RunLoop::untilExit(3000), 1111);
     QCOMPARE(nOpen, 1);
     QVERIFY(answerer);
-    QCOMPARE(answerer->texts(), QStringList({"Refresh resolution Fail nRet = -10005"}));
+    QCOMPARE(answerer->texts(), told);
 }
 
 void TestMainWindow::logoutAndClose()
