@@ -10,6 +10,7 @@
 #include "RemoteCtrlCommand.h"
 #include "SdkApi.h"
 #include "SdkInitializer.h"
+#include "SpsPictureSize.h"
 #include "WindowBorder.h"
 #include "WindowCentring.h"
 
@@ -186,6 +187,7 @@ int CTelvane::startRealPlay()
     std::array<unsigned char, ClientInfo::kSize> clientInfo{};
     writeInt32(clientInfo.data(), ClientInfo::kChannel, m_nChannel);
     m_nRealPlayHandle = sdkApi().realPlay(m_nLoginHandle, clientInfo.data(), 1);
+    m_nStreamSize.store(0);
     if (m_nRealPlayHandle > 0) {
         sdkApi().setRealDataCallback(m_nRealPlayHandle, &CTelvane::realDataCallback, this);
         m_bRealPlay = true;
@@ -209,9 +211,35 @@ int TV_SDK_CALL CTelvane::realDataCallback(int nRealPlayHandle, int nDataType, u
                                            int nLength, void *pUser)
 {
     auto *window = static_cast<CTelvane *>(pUser);
-    if (window)
-        sdkApi().playInputData(window->m_nPlayPort, pData, nLength);
+    if (!window)
+        return 1;
+    sdkApi().playInputData(window->m_nPlayPort, pData, nLength);
+    window->watchPictureSize(pData, nLength);
     return 1;
+}
+
+// SDK thread. The play SDK offers no size query: the recorder's changed
+// resolution shows first as a new sequence header in the stream.
+void CTelvane::watchPictureSize(const unsigned char *pData, int nLength)
+{
+    SpsPictureSize::Size size;
+    if (nLength <= 0 || !SpsPictureSize::find(pData, size_t(nLength), size))
+        return;
+    const quint64 nSize = (quint64(size.nWidth) << 32) | quint32(size.nHeight);
+    const quint64 nBefore = m_nStreamSize.exchange(nSize);
+    if (nBefore != 0 && nBefore != nSize)
+        QMetaObject::invokeMethod(this, "onPictureSizeChanged", Qt::QueuedConnection,
+                                  Q_ARG(int, size.nWidth), Q_ARG(int, size.nHeight));
+}
+
+// Clicks are scaled to the recorder's display, which has just changed: ask
+// it, as the title bar's refresh button does.
+void CTelvane::onPictureSizeChanged(int nWidth, int nHeight)
+{
+    if (!m_bRealPlay)
+        return;
+    qDebug("Stream picture now %dx%d", nWidth, nHeight);
+    onRefreshResolution();
 }
 
 void CTelvane::onStopRealPlay()

@@ -92,6 +92,7 @@ private slots:
     void disconnectWhileABoxIsOpen();
     void logoutAndClose();
     void refreshResolution();
+    void newPictureSizeRefreshes();
     void roadOfOneClick();
     void movesCoalescedByTimer();
     void inactiveAndDegenerate();
@@ -365,6 +366,31 @@ void TestMainWindow::refreshResolution()
     QTRY_COMPARE(answerer.texts().size(), 2);
     QCOMPARE(answerer.texts().at(1), QString("Refresh resolution Fail nRet = 0"));
     QCOMPARE(CTelvaneProbe::device(w), QSize(1280, 1024));
+}
+
+// The recorder changes its resolution mid-session: the stream's new
+// sequence header makes the window ask for the display size by itself.
+void TestMainWindow::newPictureSizeRefreshes()
+{
+    Session s;
+    CTelvane w;
+    playInto(w);
+    QByteArray record(8, '\0');
+    record[0] = char(0x00), record[1] = char(0x04); // height 1024
+    record[4] = char(0x00), record[5] = char(0x05); // width 1280
+    s.sdk.setConfigRecord(kCmdDisplayResolution, record);
+    const QByteArray start("\x00\x00\x00\x01", 4);
+    // Baseline 1920x1080, then 4:2:2 1280x1024, as libx264 writes them.
+    const QByteArray sps1080("\x67\x42\xc0\x28\xda\x01\xe0\x08\x9f\x97\x01\x10\x00", 13);
+    const QByteArray sps1024("\x67\x7a\x00\x20\xbc\xd9\x40\x50\x02\x06\xc0\x44\x00", 13);
+    s.sdk.clearCalls();
+    QVERIFY(s.sdk.feedData(start + sps1080));
+    QVERIFY(s.sdk.feedData(start + sps1080));
+    QCoreApplication::processEvents();
+    QVERIFY(s.sdk.callsOf(FakeSdkCall::Net, NetOrdGetDevConfig).isEmpty());
+    QVERIFY(s.sdk.feedData(start + sps1024));
+    QTRY_COMPARE(CTelvaneProbe::device(w), QSize(1280, 1024));
+    QCOMPARE(s.sdk.callsOf(FakeSdkCall::Net, NetOrdGetDevConfig).size(), 1);
 }
 
 void TestMainWindow::roadOfOneClick()
