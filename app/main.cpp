@@ -3,6 +3,7 @@
 #include "CLoginDlg.h"
 #include "CTelvane.h"
 #include "ConfigKeys.h"
+#include "HighDpiSetup.h"
 #include "Relauncher.h"
 #include "SdkApi.h"
 #include "SdkBinding.h"
@@ -41,23 +42,11 @@ bool bindSdks(const QString &appDir)
     return false;
 }
 
-// Sizes in the program and its skin are for a display at 100 %; on a denser
-// one the toolkit scales them, by the display's own factor (1.5 at 150 %,
-// not rounded to 2), and draws icons at the display's resolution.
-void enableHighDpiScaling()
-{
-    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
-    QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
-#if QT_VERSION >= QT_VERSION_CHECK(5, 14, 0)
-    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
-        Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
-#endif
-}
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    enableHighDpiScaling();
+    HighDpiSetup::apply();
     CGlobalApplication app(argc, argv);
     const QString appDir = QCoreApplication::applicationDirPath();
     const QString styleSheet = StartupFiles::loadStyleSheet(appDir);

@@ -248,6 +248,7 @@ void CLoginDlg::onLoginTypeChanged(int nIndex)
     ui.lineEditCloud->setVisible(!bAddress);
     ui.labelCloud->setVisible(!bAddress);
     resize(kWidth, bAddress ? kHeightAddress : kHeightCloud);
+    WindowCentring::keepOnScreen(this);
 }
 
 void CLoginDlg::onCheckAutoLogin(int nState)
