@@ -1,6 +1,7 @@
 #include "CMessageBox.h"
 
 #include "WindowCentring.h"
+#include "WindowFocus.h"
 #include "WindowTranslucency.h"
 
 #include <QApplication>
@@ -257,9 +258,8 @@ int CMessageBox::showMessage(QMessageBox::Icon icon, QWidget *parent, const QStr
     ++g_nOpen;
     const int nResult = box.exec();
     // The keyboard goes back where it was, also where no window manager
-    // hands it back when the box's windows go.
-    if (active && active->isVisible())
-        active->activateWindow();
+    // hands it back when the box's windows go, or one takes it itself.
+    WindowFocus::takeKeyboard(active);
     if (--g_nOpen == 0)
         runWhenNoneOpen();
     return nResult;

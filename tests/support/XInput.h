@@ -21,6 +21,8 @@ public:
     static bool clickAt(const QPoint &global);
     // Wheel notches with the pointer at that place: up when nNotches > 0.
     static bool wheelAt(const QPoint &global, int nNotches);
+    // Moves the pointer there, without a click.
+    static bool moveTo(const QPoint &global);
     // A click at the centre of the widget.
     static bool click(const QWidget *widget);
     // Makes the widget's window the one that takes keyboard input.
@@ -29,5 +31,4 @@ public:
 private:
     static bool run(const QStringList &args);
     static QByteArray output(const QStringList &args);
-    static bool moveTo(const QPoint &global);
 };
