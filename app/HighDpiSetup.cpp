@@ -4,12 +4,14 @@
 #include <QList>
 
 namespace {
+#ifndef _WIN32
 bool userChoseScaling()
 {
     return qEnvironmentVariableIsSet("QT_AUTO_SCREEN_SCALE_FACTOR") ||
            qEnvironmentVariableIsSet("QT_ENABLE_HIGHDPI_SCALING") ||
            qEnvironmentVariableIsSet("QT_SCREEN_SCALE_FACTORS");
 }
+#endif
 } // namespace
 
 void HighDpiSetup::apply()
