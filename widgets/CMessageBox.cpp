@@ -271,7 +271,7 @@ int CMessageBox::showMessage(QMessageBox::Icon icon, QWidget *parent, const QStr
 // request made later.
 void CMessageBox::handBackKeyboard()
 {
-    WindowFocus::takeKeyboard(keyboardOwner);
+    WindowFocus::setInputFocus(keyboardOwner);
 }
 
 void CMessageBox::placeVeil(QWidget *parent, bool bCenter)

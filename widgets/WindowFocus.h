@@ -12,7 +12,7 @@ class WindowFocus
 {
 public:
     static void takeKeyboard(QWidget *window);
-
-private:
+    // The X input focus alone, nothing on other platforms: also for a
+    // window that a modal box still blocks, which may not be activated.
     static void setInputFocus(QWidget *window);
 };

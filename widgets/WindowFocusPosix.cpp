@@ -11,7 +11,7 @@
 // yields an error, which is taken here and dropped.
 void WindowFocus::setInputFocus(QWidget *window)
 {
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+    if (!window || !window->isVisible() || QGuiApplication::platformName() != QLatin1String("xcb"))
         return;
     QPlatformNativeInterface *native = QGuiApplication::platformNativeInterface();
     auto *connection =
