@@ -3,6 +3,7 @@
 #include "CLoginDlg.h"
 #include "CTelvane.h"
 #include "ConfigKeys.h"
+#include "HighDpiSetup.h"
 #include "Relauncher.h"
 #include "SdkLoader.h"
 #include "SessionHandOff.h"
@@ -28,19 +29,6 @@ bool bindSdks(const QString &appDir)
     return false;
 }
 
-// Sizes in the program and its skin are for a display at 100 %; on a denser
-// one the toolkit scales them, by the display's own factor (1.5 at 150 %,
-// not rounded to 2), and draws icons at the display's resolution.
-void enableHighDpiScaling()
-{
-    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
-    QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
-#if QT_VERSION >= QT_VERSION_CHECK(5, 14, 0)
-    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
-        Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
-#endif
-}
-
 // The program paints with the raster engine alone, yet on X11 the platform
 // plugin would load the system's GL driver for every window: tens of
 // megabytes, and a driver's one-time allocations, for nothing drawn. A
@@ -57,7 +45,7 @@ void leaveGlUnloaded()
 int main(int argc, char *argv[])
 {
     leaveGlUnloaded();
-    enableHighDpiScaling();
+    HighDpiSetup::apply();
     CGlobalApplication app(argc, argv);
     const QString appDir = QCoreApplication::applicationDirPath();
     const QString styleSheet = StartupFiles::loadStyleSheet(appDir);

@@ -10,6 +10,7 @@
 #include "RemoteCtrlCommand.h"
 #include "SdkApi.h"
 #include "SdkInitializer.h"
+#include "SpsPictureSize.h"
 #include "WindowBorder.h"
 #include "WindowCentring.h"
 
@@ -99,6 +100,7 @@ void CTelvane::fadeWindow(qreal from, qreal to)
 
 void CTelvane::onCloseWindow()
 {
+    m_bEnding = true;
     fadeWindow(1, 0);
 }
 
@@ -185,6 +187,7 @@ int CTelvane::startRealPlay()
     std::array<unsigned char, ClientInfo::kSize> clientInfo{};
     writeInt32(clientInfo.data(), ClientInfo::kChannel, m_nChannel);
     m_nRealPlayHandle = sdkApi().realPlay(m_nLoginHandle, clientInfo.data(), 1);
+    m_nStreamSize.store(0);
     if (m_nRealPlayHandle > 0) {
         sdkApi().setRealDataCallback(m_nRealPlayHandle, &CTelvane::realDataCallback, this);
         m_bRealPlay = true;
@@ -208,9 +211,35 @@ int TV_SDK_CALL CTelvane::realDataCallback(int nRealPlayHandle, int nDataType, u
                                            int nLength, void *pUser)
 {
     auto *window = static_cast<CTelvane *>(pUser);
-    if (window)
-        sdkApi().playInputData(window->m_nPlayPort, pData, nLength);
+    if (!window)
+        return 1;
+    sdkApi().playInputData(window->m_nPlayPort, pData, nLength);
+    window->watchPictureSize(pData, nLength);
     return 1;
+}
+
+// SDK thread. The play SDK offers no size query: the recorder's changed
+// resolution shows first as a new sequence header in the stream.
+void CTelvane::watchPictureSize(const unsigned char *pData, int nLength)
+{
+    SpsPictureSize::Size size;
+    if (nLength <= 0 || !SpsPictureSize::find(pData, size_t(nLength), size))
+        return;
+    const quint64 nSize = (quint64(size.nWidth) << 32) | quint32(size.nHeight);
+    const quint64 nBefore = m_nStreamSize.exchange(nSize);
+    if (nBefore != 0 && nBefore != nSize)
+        QMetaObject::invokeMethod(this, "onPictureSizeChanged", Qt::QueuedConnection,
+                                  Q_ARG(int, size.nWidth), Q_ARG(int, size.nHeight));
+}
+
+// Clicks are scaled to the recorder's display, which has just changed: ask
+// it, as the title bar's refresh button does.
+void CTelvane::onPictureSizeChanged(int nWidth, int nHeight)
+{
+    if (!m_bRealPlay)
+        return;
+    qDebug("Stream picture now %dx%d", nWidth, nHeight);
+    onRefreshResolution();
 }
 
 void CTelvane::onStopRealPlay()
@@ -257,12 +286,20 @@ void CTelvane::onDisconnectReported(int nLoginHandle)
     if (m_nLoginHandle < 1 || nLoginHandle != m_nLoginHandle || m_bLeaving)
         return;
     m_bLeaving = true;
-    // One notice at a time: a disconnect that comes while the user reads
-    // another one ends the session once that one is answered.
+    // One box at a time: a disconnect that comes while the user reads a
+    // notice or answers a question is told once that box is answered.
     if (CMessageBox::openCount() > 0) {
-        CMessageBox::whenNoneOpen(this, [this] { onExit(); });
+        CMessageBox::whenNoneOpen(this, [this] { tellDisconnect(); });
         return;
     }
+    tellDisconnect();
+}
+
+void CTelvane::tellDisconnect()
+{
+    // A Yes to close or to log out has ended the session meanwhile.
+    if (m_bEnding)
+        return;
     showNotice(tr("Device Disconnect"));
     onExit();
 }
@@ -270,6 +307,7 @@ void CTelvane::onDisconnectReported(int nLoginHandle)
 void CTelvane::onExit()
 {
     m_bLeaving = true;
+    m_bEnding = true;
     // On disk before the new instance reads it.
     AppConfig::writeSynced(ConfigKeys::kAutoLogin, 0);
     QCoreApplication::exit(Relauncher::kRestartCode);

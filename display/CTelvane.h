@@ -7,7 +7,9 @@
 //
 // Threads: everything runs on the GUI thread except the two SDK callbacks.
 // realDataCallback runs on an SDK thread and reads only m_nPlayPort, which
-// never changes after construction. disconnectCallback also runs on an SDK
+// never changes after construction, and m_nStreamSize, an atomic it alone
+// writes while a stream runs; a new picture size goes to the GUI thread as
+// a queued call. disconnectCallback also runs on an SDK
 // thread; it reads only m_nReportHandle, an atomic copy of the login handle,
 // and queues a matching report to the GUI thread, which compares it again.
 
@@ -51,6 +53,7 @@ private slots:
     void onMouseEventSlot(Key_Map_Type keyType, ZT_MSG_TYPE nType, int nWheel, QPoint point);
     void onResetData();
     void onDisconnectReported(int nLoginHandle);
+    void onPictureSizeChanged(int nWidth, int nHeight);
 
 protected:
     void timerEvent(QTimerEvent *event) override;
@@ -64,6 +67,8 @@ private:
     void fadeWindow(qreal from, qreal to);
     void leaveAfterFailedStart(int nError);
     void setLoginHandle(int nLoginHandle);
+    void tellDisconnect();
+    void watchPictureSize(const unsigned char *pData, int nLength);
 
     Ui::RemoteCtrlClass ui;
     CTitleWidget *m_pTitleWidget;
@@ -74,6 +79,8 @@ private:
     int m_nLoginHandle = -1;
     // m_nLoginHandle as the SDK's disconnect thread may read it.
     std::atomic<int> m_nReportHandle{-1};
+    // The stream's picture size, width in the high half; 0 until one is seen.
+    std::atomic<quint64> m_nStreamSize{0};
     int m_nChannel = 0;
     int m_nTimerId = -1;
     int nLastSentX = 0;
@@ -86,6 +93,8 @@ private:
     // A lost connection is told once, however many reports the SDK sends
     // before the run ends.
     bool m_bLeaving = false;
+    // The user closed or logged out: the session ends without a notice.
+    bool m_bEnding = false;
 
     friend class CTelvaneProbe; // tests read the session state through it
 };

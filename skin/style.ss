@@ -176,6 +176,11 @@ CMyIpAddrEdit {
     border-radius: 4px;
 }
 
+/* One of the four parts has the focus: the whole field shows it. */
+CMyIpAddrEdit[focused="true"] {
+    border: 1px solid #2d7ff0;
+}
+
 /* --- message box ------------------------------------------------------ */
 QWidget#CMessageBox {
     background: #ffffff;

@@ -175,7 +175,7 @@
     </message>
     <message>
         <source>Logout</source>
-        <translation>Sair</translation>
+        <translation>Encerrar sessão</translation>
     </message>
     <message>
         <source>Refresh resolution</source>
@@ -199,7 +199,7 @@
     </message>
     <message>
         <source>Do you want to logout?</source>
-        <translation>Deseja sair?</translation>
+        <translation>Deseja encerrar a sessão?</translation>
     </message>
     <message>
         <source>Normal</source>

@@ -60,9 +60,6 @@ CLoginDlg::CLoginDlg(QWidget *parent) : QDialog(parent)
         button->setObjectName(QStringLiteral("WhiteToolButton"));
         button->setFixedSize(kButtonWidth, kButtonHeight);
     }
-    // Return logs in: a focused Cancel lets it through to the dialog instead
-    // of closing it.
-    ui.btnCancel->setAutoDefault(false);
     ui.lineEditPassword->setAttribute(Qt::WA_InputMethodEnabled, false);
 
     m_pLanguageBox = new QComboBox(ui.TitleFrame);
@@ -74,6 +71,9 @@ CLoginDlg::CLoginDlg(QWidget *parent) : QDialog(parent)
     m_pLanguageBox->move(width() - kLanguageRightOffset,
                          ui.TitleFrame->height() / 2 - kLanguageHeight / 2);
     connect(m_pLanguageBox, SIGNAL(currentIndexChanged(int)), this, SLOT(onLanguageChanged(int)));
+    // A choice restarts the program and drops what was typed: a wheel turn
+    // made in passing is no choice.
+    m_pLanguageBox->installEventFilter(this);
 
     loadLoginInfo();
 
@@ -229,6 +229,8 @@ void CLoginDlg::discardQueuedInput()
 
 bool CLoginDlg::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_pLanguageBox && event->type() == QEvent::Wheel)
+        return true;
     if (m_bDiscardingInput && event->spontaneous() && dynamic_cast<QInputEvent *>(event))
         return true;
     return QDialog::eventFilter(watched, event);
@@ -246,6 +248,7 @@ void CLoginDlg::onLoginTypeChanged(int nIndex)
     ui.lineEditCloud->setVisible(!bAddress);
     ui.labelCloud->setVisible(!bAddress);
     resize(kWidth, bAddress ? kHeightAddress : kHeightCloud);
+    WindowCentring::keepOnScreen(this);
 }
 
 void CLoginDlg::onCheckAutoLogin(int nState)

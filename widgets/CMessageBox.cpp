@@ -1,6 +1,7 @@
 #include "CMessageBox.h"
 
 #include "WindowCentring.h"
+#include "WindowFocus.h"
 #include "WindowTranslucency.h"
 
 #include <QApplication>
@@ -166,12 +167,14 @@ void CMessageBox::removeButton(QAbstractButton *button)
 
 void CMessageBox::reject()
 {
+    handBackKeyboard();
     frame->hide();
     done(kClosedWithoutButton);
 }
 
 void CMessageBox::_q_buttonClicked(QAbstractButton *button)
 {
+    handBackKeyboard();
     frame->hide();
     int nResult = buttonBox->standardButton(button);
     if (nResult == QDialogButtonBox::NoButton)
@@ -253,16 +256,22 @@ int CMessageBox::showMessage(QMessageBox::Icon icon, QWidget *parent, const QStr
         box.addButton(strButton1, QMessageBox::ActionRole);
     if (!strButton2.isEmpty())
         box.addButton(strButton2, QMessageBox::ActionRole);
-    QPointer<QWidget> active = QApplication::activeWindow();
+    box.keyboardOwner = QApplication::activeWindow();
     ++g_nOpen;
     const int nResult = box.exec();
-    // The keyboard goes back where it was, also where no window manager
-    // hands it back when the box's windows go.
-    if (active && active->isVisible())
-        active->activateWindow();
+    // Where no window manager hands the keyboard back when the box goes.
+    WindowFocus::takeKeyboard(box.keyboardOwner);
     if (--g_nOpen == 0)
         runWhenNoneOpen();
     return nResult;
+}
+
+// Before the box's windows go: a window manager that saw the focused box
+// vanish would fall back to its own window, and might do so after any
+// request made later.
+void CMessageBox::handBackKeyboard()
+{
+    WindowFocus::setInputFocus(keyboardOwner);
 }
 
 void CMessageBox::placeVeil(QWidget *parent, bool bCenter)

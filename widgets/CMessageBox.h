@@ -14,6 +14,7 @@
 #include <QList>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QPointer>
 #include <QRect>
 
 #include <functional>
@@ -100,6 +101,7 @@ private:
     bool answerByKey(int nKey);
     void paintFrame();
     void maskFrame();
+    void handBackKeyboard();
 
     QFrame *frame = nullptr;
     QLabel *label = nullptr;
@@ -109,4 +111,7 @@ private:
     // What the veil covered when it was shown, where the veil cannot be
     // translucent; null elsewhere.
     QPixmap coveredPicture;
+    // The window that had the keyboard when the box came up; it takes it
+    // back when the box is answered.
+    QPointer<QWidget> keyboardOwner;
 };

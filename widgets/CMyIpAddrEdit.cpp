@@ -2,10 +2,12 @@
 
 #include "CMyIpPartLineEdit.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QRegExp>
 #include <QRegExpValidator>
 #include <QStringList>
+#include <QStyle>
 
 namespace {
 constexpr int kDotHalfWidth = 3;
@@ -39,16 +41,26 @@ CMyIpAddrEdit::CMyIpAddrEdit(QWidget *parent) : QWidget(parent)
                 SLOT(texteditedslot(const QString &)));
         connect(m_pParts[i], SIGNAL(keyPressLeftOrRight(int, int)), this,
                 SLOT(onKeyPressLeftOrRight(int, int)));
+        connect(m_pParts[i], SIGNAL(addressPasted(const QString &)), this,
+                SLOT(onAddressPasted(const QString &)));
+        m_pParts[i]->installEventFilter(this);
     }
 }
 
-void CMyIpAddrEdit::setText(const QString &text)
+namespace {
+bool isAddress(const QString &text)
 {
     QRegExpValidator validator{QRegExp(addressPattern())};
     QString strAddress = text;
     int nPos = 0;
+    return validator.validate(strAddress, nPos) == QValidator::Acceptable;
+}
+} // namespace
+
+void CMyIpAddrEdit::setText(const QString &text)
+{
     QStringList octets;
-    if (validator.validate(strAddress, nPos) == QValidator::Acceptable)
+    if (isAddress(text))
         octets = text.split(QLatin1Char('.'));
     for (int i = 0; i < kPartCount; ++i)
         m_pParts[i]->setText(i < octets.size() ? octets.at(i) : QString());
@@ -84,6 +96,30 @@ void CMyIpAddrEdit::textchangedslot(const QString &)
 void CMyIpAddrEdit::texteditedslot(const QString &)
 {
     emit textedited(text());
+}
+
+void CMyIpAddrEdit::onAddressPasted(const QString &text)
+{
+    if (!isAddress(text))
+        return; // refused whole: a cut address would look like a typed one
+    setText(text);
+    CMyIpPartLineEdit *last = m_pParts[kPartCount - 1];
+    last->setFocus(Qt::OtherFocusReason);
+    last->end(false);
+    emit textedited(this->text());
+}
+
+bool CMyIpAddrEdit::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::FocusIn || type == QEvent::FocusOut) {
+        // Moving between parts is an out and then an in: the last one wins.
+        setProperty("focused", type == QEvent::FocusIn);
+        style()->unpolish(this);
+        style()->polish(this);
+        update();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void CMyIpAddrEdit::resizeEvent(QResizeEvent *event)

@@ -1,7 +1,9 @@
 #pragma once
 // An IPv4 address field made of four CMyIpPartLineEdit octets with a dot
 // drawn over each joint. The editor owns the parts and the dots; it has no
-// layout and places them itself on resize. GUI thread only.
+// layout and places them itself on resize. While a part has the focus the
+// editor carries the property "focused", by which the skin marks the whole
+// field. GUI thread only.
 
 #include <QString>
 #include <QWidget>
@@ -32,9 +34,11 @@ public slots:
 private slots:
     void textchangedslot(const QString &text);
     void texteditedslot(const QString &text);
+    void onAddressPasted(const QString &text);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QString octet(int nIndex) const;

@@ -2,7 +2,13 @@
 
 #include "DecimalValidator.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QPointer>
 
 namespace {
 constexpr int kMaxOctetLength = 3;
@@ -41,6 +47,10 @@ void CMyIpPartLineEdit::takeFocus(CMyIpPartLineEdit *edit)
 
 void CMyIpPartLineEdit::keyPressEvent(QKeyEvent *event)
 {
+    if (event->matches(QKeySequence::Paste)) {
+        pasteText(QApplication::clipboard()->text());
+        return;
+    }
     const int nKey = event->key();
     if (nKey == Qt::Key_Period) {
         if (pNextEdit && !text().isEmpty())
@@ -88,4 +98,48 @@ void CMyIpPartLineEdit::text_edited(const QString &text)
         return;
     if (bNeighbourEmpty)
         takeFocus(pNextEdit);
+}
+
+void CMyIpPartLineEdit::mouseReleaseEvent(QMouseEvent *event)
+{
+    // The X selection pasted by the middle button goes the same way.
+    if (event->button() == Qt::MiddleButton && QApplication::clipboard()->supportsSelection()) {
+        pasteText(QApplication::clipboard()->text(QClipboard::Selection));
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
+}
+
+void CMyIpPartLineEdit::contextMenuEvent(QContextMenuEvent *event)
+{
+    QPointer<QMenu> menu = createStandardContextMenu();
+    for (QAction *action : menu->actions()) {
+        if (action->objectName() != QLatin1String("edit-paste"))
+            continue;
+        disconnect(action, nullptr, this, nullptr);
+        connect(action, &QAction::triggered, this,
+                [this] { pasteText(QApplication::clipboard()->text()); });
+    }
+    menu->exec(event->globalPos());
+    delete menu;
+}
+
+void CMyIpPartLineEdit::pasteText(const QString &text)
+{
+    const QString strPasted = text.trimmed();
+    if (strPasted.contains(QLatin1Char('.'))) {
+        emit addressPasted(strPasted);
+        return;
+    }
+    // The line edit would cut a long paste to three characters and keep
+    // what its validator then takes: "1234" would become "123".
+    QString strResult = this->text();
+    const int nStart = hasSelectedText() ? selectionStart() : cursorPosition();
+    strResult.replace(nStart, selectedText().length(), strPasted);
+    int nPos = 0;
+    if (strPasted.isEmpty() || strResult.length() > kMaxOctetLength ||
+        validator()->validate(strResult, nPos) != QValidator::Acceptable)
+        return;
+    insert(strPasted);
+    emit textEdited(this->text());
 }

@@ -22,6 +22,10 @@ void decorate(QToolButton *button, const char *iconSuffix, const QString &strTip
     button->setFixedSize(kSysButtonSize, kSysButtonSize);
     button->setIcon(QIcon(appFile(iconSuffix)));
     button->setToolTip(strTip);
+    // Mouse only, as a window's caption buttons are: the keyboard would stop
+    // on them unseen (the login dialog's language box covers one), and Space
+    // on close would ask to close.
+    button->setFocusPolicy(Qt::NoFocus);
 }
 } // namespace
 

@@ -2,6 +2,7 @@
 // skin path, the choice of language and translation file, the relaunch,
 // and where a new window is placed.
 #include "CGlobalApplication.h"
+#include "HighDpiSetup.h"
 #include "Relauncher.h"
 #include "StartupFiles.h"
 #include "WindowCentring.h"
@@ -56,6 +57,8 @@ private slots:
     void relaunchCommandQuotesPath();
     void centredOnItsScreen_data();
     void centredOnItsScreen();
+    void xftDpiRead_data();
+    void xftDpiRead();
 };
 
 void TestStartup::keyFilter_data()
@@ -183,8 +186,9 @@ void TestStartup::centredOnItsScreen_data()
         << QRect(-1280, -1024, 1280, 1024) << QSize(550, 420) << QPoint(-915, -722);
     QTest::newRow("odd size, truncated")
         << QRect(0, 0, 1601, 1001) << QSize(550, 420) << QPoint(525, 290);
+    // Its title bar stays on the screen.
     QTest::newRow("larger than the screen")
-        << QRect(100, 0, 800, 600) << QSize(900, 700) << QPoint(50, -50);
+        << QRect(100, 0, 800, 600) << QSize(900, 700) << QPoint(100, 0);
 }
 
 void TestStartup::centredOnItsScreen()
@@ -193,6 +197,23 @@ void TestStartup::centredOnItsScreen()
     QFETCH(QSize, window);
     QFETCH(QPoint, place);
     QCOMPARE(WindowCentring::centredIn(screen, window), place);
+}
+
+void TestStartup::xftDpiRead_data()
+{
+    QTest::addColumn<QByteArray>("resources");
+    QTest::addColumn<int>("nDpi");
+    QTest::newRow("none") << QByteArray("Xcursor.size:\t24\n") << 0;
+    QTest::newRow("among others") << QByteArray("Xcursor.size:\t24\nXft.dpi:\t144\n") << 144;
+    QTest::newRow("not a number") << QByteArray("Xft.dpi:\tlarge\n") << 0;
+    QTest::newRow("another key") << QByteArray("Xft.dpix:\t144\n*dpi: 120") << 0;
+}
+
+void TestStartup::xftDpiRead()
+{
+    QFETCH(QByteArray, resources);
+    QFETCH(int, nDpi);
+    QCOMPARE(HighDpiSetup::xftDpi(resources), nDpi);
 }
 
 int main(int argc, char *argv[])

@@ -27,7 +27,10 @@ void TestTranslations::translates_data()
         {"Russian", "CTitleWidget", "Do you want to logout?", "Выйти из системы?"},
         {"Russian", "CTelvane", "Device Disconnect", "Устройство отключено"},
         {"Portugues(Br)", "CLoginDlg", "Password Error", "Senha incorreta"},
-        {"Portugues(Br)", "CTitleWidget", "Logout", "Sair"},
+        {"Portugues(Br)", "CTitleWidget", "Logout", "Encerrar sessão"},
+        {"Portugues(Br)", "CTitleWidget", "Do you want to logout?", "Deseja encerrar a sessão?"},
+        {"Russian", "CTitleWidget", "Refresh resolution", "Обновить разрешение"},
+        {"Portugues(Br)", "CTitleWidget", "Refresh resolution", "Atualizar resolução"},
         {"Portugues(Br)", "CTelvane", "Start RealPlay Fail", "Falha ao iniciar a visualização"},
     };
     for (const QStringList &r : rows)

@@ -12,6 +12,7 @@
 #include "TestConfigDir.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -88,9 +89,11 @@ private slots:
     void shutdown_data();
     void shutdown();
     void disconnect();
-    void disconnectWhileANoticeIsOpen();
+    void disconnectWhileABoxIsOpen_data();
+    void disconnectWhileABoxIsOpen();
     void logoutAndClose();
     void refreshResolution();
+    void newPictureSizeRefreshes();
     void roadOfOneClick();
     void movesCoalescedByTimer();
     void inactiveAndDegenerate();
@@ -128,7 +131,8 @@ void TestMainWindow::construction()
     QCOMPARE(s.sdk.sequence(), QStringList({"N52", "N21", "N141"}));
     QCOMPARE(s.sdk.calls().at(0).args.at(1).value<quintptr>(), reinterpret_cast<quintptr>(&w));
     QCOMPARE(w.objectName(), QString("MainFrame"));
-    QCOMPARE(w.minimumSize(), QSize(900, 600));
+    // No larger than the screen (800x600 on the headless platform).
+    QCOMPARE(w.minimumSize(), QSize(900, 600).boundedTo(w.screen()->availableGeometry().size()));
     QVERIFY(w.windowFlags() & Qt::FramelessWindowHint);
     QCOMPARE(w.windowTitle(), QString("Remote Control"));
     QCOMPARE(w.findChild<QFrame *>("TitleWidget")->height(), 45);
@@ -267,11 +271,28 @@ void TestMainWindow::disconnect()
     QCOMPARE(AppConfig::readInt(ConfigKeys::kAutoLogin, -1), 0);
 }
 
-// A hanging recorder: the refresh fails, and while its notice is open the
-// connection is reported lost. No second notice over the first; the session
-// ends once the first is answered.
-void TestMainWindow::disconnectWhileANoticeIsOpen()
+void TestMainWindow::disconnectWhileABoxIsOpen_data()
 {
+    QTest::addColumn<QString>("button"); // the title bar's, by tooltip
+    QTest::addColumn<int>("nAnswer");
+    QTest::addColumn<QStringList>("told");
+    const QString lost("Device Disconnect");
+    // A hanging recorder: the refresh fails, and the loss comes while its
+    // notice is open.
+    QTest::newRow("refresh notice") << "Refresh resolution" << 0
+                                    << QStringList({"Refresh resolution Fail nRet = -10005", lost});
+    QTest::newRow("close, No") << "Close" << 1 << QStringList({"Do you want to close?", lost});
+    QTest::newRow("logout, No") << "Logout" << 1 << QStringList({"Do you want to logout?", lost});
+    QTest::newRow("logout, Yes") << "Logout" << 0 << QStringList({"Do you want to logout?"});
+}
+
+// Never a second box over the first; the loss is told once the first is
+// answered, unless the answer itself ended the session.
+void TestMainWindow::disconnectWhileABoxIsOpen()
+{
+    QFETCH(QString, button);
+    QFETCH(int, nAnswer);
+    QFETCH(QStringList, told);
     Session s;
     CTelvane w;
     playInto(w);
@@ -287,16 +308,16 @@ void TestMainWindow::disconnectWhileANoticeIsOpen()
         // Runs after the window has taken the report.
         QTimer::singleShot(0, [&] {
             nOpen = CMessageBox::openCount();
-            answerer = std::make_unique<ModalAnswerer>();
+            answerer = std::make_unique<ModalAnswerer>(nAnswer);
         });
     });
     watch.start(1);
     QTimer::singleShot(
-        0, [&w] { QTest::mouseClick(titleButton(w, "Refresh resolution"), Qt::LeftButton); });
+        0, [&] { QTest::mouseClick(titleButton(w, qPrintable(button)), Qt::LeftButton); });
     QCOMPARE(RunLoop::untilExit(3000), 1111);
     QCOMPARE(nOpen, 1);
     QVERIFY(answerer);
-    QCOMPARE(answerer->texts(), QStringList({"Refresh resolution Fail nRet = -10005"}));
+    QCOMPARE(answerer->texts(), told);
 }
 
 void TestMainWindow::logoutAndClose()
@@ -347,6 +368,31 @@ void TestMainWindow::refreshResolution()
     QTRY_COMPARE(answerer.texts().size(), 2);
     QCOMPARE(answerer.texts().at(1), QString("Refresh resolution Fail nRet = 0"));
     QCOMPARE(CTelvaneProbe::device(w), QSize(1280, 1024));
+}
+
+// The recorder changes its resolution mid-session: the stream's new
+// sequence header makes the window ask for the display size by itself.
+void TestMainWindow::newPictureSizeRefreshes()
+{
+    Session s;
+    CTelvane w;
+    playInto(w);
+    QByteArray record(8, '\0');
+    record[0] = char(0x00), record[1] = char(0x04); // height 1024
+    record[4] = char(0x00), record[5] = char(0x05); // width 1280
+    s.sdk.setConfigRecord(kCmdDisplayResolution, record);
+    const QByteArray start("\x00\x00\x00\x01", 4);
+    // Baseline 1920x1080, then 4:2:2 1280x1024, as libx264 writes them.
+    const QByteArray sps1080("\x67\x42\xc0\x28\xda\x01\xe0\x08\x9f\x97\x01\x10\x00", 13);
+    const QByteArray sps1024("\x67\x7a\x00\x20\xbc\xd9\x40\x50\x02\x06\xc0\x44\x00", 13);
+    s.sdk.clearCalls();
+    QVERIFY(s.sdk.feedData(start + sps1080));
+    QVERIFY(s.sdk.feedData(start + sps1080));
+    QCoreApplication::processEvents();
+    QVERIFY(s.sdk.callsOf(FakeSdkCall::Net, NetOrdGetDevConfig).isEmpty());
+    QVERIFY(s.sdk.feedData(start + sps1024));
+    QTRY_COMPARE(CTelvaneProbe::device(w), QSize(1280, 1024));
+    QCOMPARE(s.sdk.callsOf(FakeSdkCall::Net, NetOrdGetDevConfig).size(), 1);
 }
 
 void TestMainWindow::roadOfOneClick()

@@ -1,9 +1,11 @@
 // The login dialog as a user meets it: the shipped skin and translations,
 // real keys and clicks through an X server, and the program's own
 // application object with its key filter.
+#include "AppConfig.h"
 #include "CGlobalApplication.h"
 #include "CMyIpAddrEdit.h"
 #include "CMyIpPartLineEdit.h"
+#include "ConfigKeys.h"
 #include "FakeSdk.h"
 #include "LoginDlgDriver.h"
 #include "ModalAnswerer.h"
@@ -11,6 +13,7 @@
 #include "TestConfigDir.h"
 #include "XInput.h"
 
+#include <QClipboard>
 #include <QSignalSpy>
 #include <QTranslator>
 #include <QtTest>
@@ -33,6 +36,32 @@ bool isGrey(const QImage &image)
     return true;
 }
 
+// Counts key releases that reach the program, so that a test knows a key
+// was handled even when it changed nothing.
+class KeysSeen : public QObject
+{
+public:
+    KeysSeen() { qApp->installEventFilter(this); }
+    int count() const { return m_nCount; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        // Each key reaches its window once, before its widget.
+        if (event->type() == QEvent::KeyRelease && watched->isWindowType())
+            ++m_nCount;
+        return false;
+    }
+
+private:
+    int m_nCount = 0;
+};
+
+QImage look(QWidget *widget)
+{
+    return widget->grab().toImage();
+}
+
 void showFocused(CLoginDlg &dialog)
 {
     dialog.show();
@@ -53,6 +82,11 @@ private slots:
     void returnLogsInAgainAfterAFailure();
     void clickIntoAFullOctet_data();
     void clickIntoAFullOctet();
+    void returnOnCancelCancels();
+    void wheelOverTheLanguageBoxChangesNothing();
+    void everyTabStopIsSeen();
+    void pasteTakesAWholeAddress_data();
+    void pasteTakesAWholeAddress();
 };
 
 void TestLoginDialog::initTestCase()
@@ -117,7 +151,7 @@ void TestLoginDialog::returnLogsInAgainAfterAFailure_data()
     QTest::addColumn<bool>("bClick");   // the first login by a click on Login, else by Return
     QTest::newRow("Login clicked") << "Login" << true;
     QTest::newRow("Return in the password") << "lineEditPassword" << false;
-    QTest::newRow("Return on Cancel") << "Cancel" << false;
+    QTest::newRow("Return on Login") << "Login" << false;
 }
 
 void TestLoginDialog::returnLogsInAgainAfterAFailure()
@@ -140,9 +174,8 @@ void TestLoginDialog::returnLogsInAgainAfterAFailure()
 
     QVERIFY(bClick ? XInput::click(d.button("Login")) : XInput::key("Return"));
     QTRY_COMPARE(answerer.texts(), QStringList{"Login Fail Password Error"});
-    // Without a window manager nothing is sure to hand the keyboard back to
-    // the dialog once the notice is gone.
-    QVERIFY(XInput::focusWindow(&dialog));
+    // No window manager here: the dialog takes the keyboard back itself.
+    QTRY_VERIFY(dialog.isActiveWindow());
     QCOMPARE(QApplication::focusWidget(), start);
     QVERIFY(XInput::key("Return"));
     QTRY_COMPARE(answerer.texts().size(), 2);
@@ -176,6 +209,123 @@ void TestLoginDialog::clickIntoAFullOctet()
     QVERIFY(XInput::type("127."));
     QTRY_VERIFY(parts.at(1)->hasFocus());
     QCOMPARE(parts.at(0)->text(), octet);
+}
+
+// A focused button takes its own keys: Return on Cancel cancels.
+void TestLoginDialog::returnOnCancelCancels()
+{
+    TestConfigDir dir;
+    FakeSdk sdk;
+    CLoginDlg dialog;
+    LoginDlgDriver d(dialog);
+    showFocused(dialog);
+    d.button("Cancel")->setFocus();
+    QSignalSpy rejected(&dialog, &QDialog::rejected);
+    QVERIFY(XInput::key("Return"));
+    QTRY_COMPARE(rejected.count(), 1);
+    QVERIFY(sdk.callsOf(FakeSdkCall::Net, NetOrdLogin).isEmpty());
+}
+
+// A choice of language restarts the program and drops the typed password;
+// a wheel turned while the pointer passes over the closed box is no choice.
+void TestLoginDialog::wheelOverTheLanguageBoxChangesNothing()
+{
+    TestConfigDir dir;
+    CLoginDlg dialog;
+    LoginDlgDriver d(dialog);
+    showFocused(dialog);
+    QComboBox *box = d.languageBox();
+    const QPoint centre = box->mapToGlobal(box->rect().center()) * box->devicePixelRatioF();
+    KeysSeen seen;
+    for (int nNotches : {-1, 1, -2}) {
+        QVERIFY(XInput::wheelAt(centre, nNotches));
+        // A key after the wheel: once it is in, so is the wheel.
+        QVERIFY(XInput::key("shift"));
+    }
+    QTRY_COMPARE(seen.count(), 3);
+    QCOMPARE(box->currentIndex(), 0);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(AppConfig::readText(ConfigKeys::kLanguage, "unset"), QString("unset"));
+}
+
+// Tab from the language box goes round the form's own order and stops on
+// nothing hidden or in the title bar; each stop looks focused.
+void TestLoginDialog::everyTabStopIsSeen()
+{
+    TestConfigDir dir;
+    CLoginDlg dialog;
+    LoginDlgDriver d(dialog);
+    showFocused(dialog);
+    QWidget *start = d.languageBox();
+    start->setFocus();
+    QWidgetList stops{start};
+    QStringList names;
+    for (int i = 0; i < 20; ++i) {
+        QVERIFY(XInput::key("Tab"));
+        QTRY_VERIFY(QApplication::focusWidget() != stops.last());
+        QWidget *focus = QApplication::focusWidget();
+        if (focus == start)
+            break;
+        stops << focus;
+        // The IP editor's four parts are one field to the eye.
+        QWidget *field = qobject_cast<CMyIpPartLineEdit *>(focus) ? focus->parentWidget() : focus;
+        auto *button = qobject_cast<QPushButton *>(focus);
+        const QString name = button ? button->text() : field->objectName();
+        if (names.isEmpty() || names.last() != name)
+            names << name;
+    }
+    // The form's chain leaves the IP editor out; the toolkit appends it.
+    QCOMPARE(names, QStringList({"comboBoxLoginType", "lineEditPort", "lineEditUserName",
+                                 "lineEditPassword", "checkBoxSaveInfo", "checkBoxAutoLogin",
+                                 "Login", "Cancel", "lineEditIP"}));
+    for (QWidget *stop : stops) {
+        // The IP editor's frame, not the caret, must show it.
+        const bool bPart = qobject_cast<CMyIpPartLineEdit *>(stop);
+        QWidget *field = bPart ? stop->parentWidget() : stop;
+        QApplication::focusWidget()->clearFocus();
+        QImage before = look(field);
+        stop->setFocus(Qt::TabFocusReason);
+        QImage after = look(field);
+        if (bPart) {
+            before = before.copy(0, 0, before.width(), 1);
+            after = after.copy(0, 0, after.width(), 1);
+        }
+        QVERIFY2(before != after, qPrintable(field->objectName()));
+    }
+}
+
+void TestLoginDialog::pasteTakesAWholeAddress_data()
+{
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QString>("address");
+    QTest::newRow("short address") << "10.0.0.5"
+                                   << "10.0.0.5";
+    QTest::newRow("long address") << "192.168.1.200"
+                                  << "192.168.1.200";
+    QTest::newRow("with blanks") << " 172.16.0.1\n"
+                                 << "172.16.0.1";
+    QTest::newRow("one octet") << "25"
+                               << "25...";
+    for (const char *refused : {"192.168.1", "300.1.1.1", "1234", "10.0.0.5x", "host"})
+        QTest::addRow("refused %s", refused) << refused << "...";
+}
+
+// Pasted by the keyboard into the first part of an empty editor.
+void TestLoginDialog::pasteTakesAWholeAddress()
+{
+    QFETCH(QString, clipboard);
+    QFETCH(QString, address);
+    TestConfigDir dir;
+    CLoginDlg dialog;
+    LoginDlgDriver d(dialog);
+    showFocused(dialog);
+    d.ipEdit()->setText(QString());
+    QApplication::clipboard()->setText(clipboard);
+    QVERIFY(XInput::click(dialog.findChildren<CMyIpPartLineEdit *>().at(0)));
+    KeysSeen seen;
+    QVERIFY(XInput::key("ctrl+v"));
+    QTRY_VERIFY(seen.count() > 0);
+    QCOMPARE(d.ipEdit()->text(), address);
 }
 
 int main(int argc, char **argv)

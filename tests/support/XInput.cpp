@@ -11,20 +11,41 @@ constexpr int kToolDeadlineMs = 5000;
 
 bool XInput::run(const QStringList &args)
 {
+    return !output(args).isNull();
+}
+
+// The tool's output, or null when it failed.
+QByteArray XInput::output(const QStringList &args)
+{
     QProcess tool;
     tool.start(QStringLiteral("xdotool"), args);
     if (!tool.waitForFinished(kToolDeadlineMs)) {
         tool.kill();
         tool.waitForFinished();
         qWarning("xdotool %s did not finish", qPrintable(args.join(' ')));
-        return false;
+        return QByteArray();
     }
     if (tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0) {
         qWarning("xdotool %s failed: %s", qPrintable(args.join(' ')),
                  tool.readAllStandardError().constData());
-        return false;
+        return QByteArray();
     }
-    return true;
+    const QByteArray out = tool.readAllStandardOutput();
+    return out.isNull() ? QByteArray("") : out;
+}
+
+// "mousemove --sync" waits for the pointer to move, forever when it is
+// already there.
+bool XInput::moveTo(const QPoint &global)
+{
+    const QByteArray where =
+        output({QStringLiteral("getmouselocation"), QStringLiteral("--shell")});
+    if (where.isNull())
+        return false;
+    if (where.contains(QStringLiteral("X=%1\nY=%2\n").arg(global.x()).arg(global.y()).toLatin1()))
+        return true;
+    return run({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(global.x()),
+                QString::number(global.y())});
 }
 
 bool XInput::key(const QString &name)
@@ -39,8 +60,14 @@ bool XInput::type(const QString &text)
 
 bool XInput::clickAt(const QPoint &global)
 {
-    return run({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(global.x()),
-                QString::number(global.y()), QStringLiteral("click"), QStringLiteral("1")});
+    return moveTo(global) && run({QStringLiteral("click"), QStringLiteral("1")});
+}
+
+bool XInput::wheelAt(const QPoint &global, int nNotches)
+{
+    return moveTo(global) && run({QStringLiteral("click"), QStringLiteral("--repeat"),
+                                  QString::number(qAbs(nNotches)),
+                                  nNotches > 0 ? QStringLiteral("4") : QStringLiteral("5")});
 }
 
 // The window system counts device pixels; the widget, scaled on a dense

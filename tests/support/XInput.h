@@ -5,6 +5,7 @@
 // user. Each call returns once xdotool has handed the input to the server;
 // wait on the effect (QTRY_*) before checking it.
 
+#include <QByteArray>
 #include <QPoint>
 #include <QString>
 #include <QStringList>
@@ -18,6 +19,10 @@ public:
     static bool key(const QString &name);
     static bool type(const QString &text);
     static bool clickAt(const QPoint &global);
+    // Wheel notches with the pointer at that place: up when nNotches > 0.
+    static bool wheelAt(const QPoint &global, int nNotches);
+    // Moves the pointer there, without a click.
+    static bool moveTo(const QPoint &global);
     // A click at the centre of the widget.
     static bool click(const QWidget *widget);
     // Makes the widget's window the one that takes keyboard input.
@@ -25,4 +30,5 @@ public:
 
 private:
     static bool run(const QStringList &args);
+    static QByteArray output(const QStringList &args);
 };
