@@ -16,6 +16,10 @@ namespace {
 // One keyframe of the largest size the protocol carries, for a stream whose
 // real-play answer is still on its way.
 constexpr std::size_t kMaxOrphanBytes = tvwire::kMaxMediaBody;
+// Bytes that count as a sign of life though no frame is whole yet: a large
+// frame through a slow link takes longer than the dead time, while a peer
+// that trickles a byte now and then would need an hour for this many.
+constexpr std::size_t kLifeBytes = 1024;
 } // namespace
 
 DeviceSession::DeviceSession(int handle, std::uint32_t sessionId, TcpSocket &&socket,
@@ -34,7 +38,7 @@ DeviceSession::~DeviceSession()
 
 bool DeviceSession::start()
 {
-    m_lastAnswered = Clock::now();
+    m_lastLife = Clock::now();
     // Out of threads, the constructor throws; across the SDK's C boundary
     // that would end the caller's process.
     try {
@@ -94,9 +98,15 @@ void DeviceSession::setTiming(int keepAliveSec, int deadSec)
     wake();
 }
 
+void DeviceSession::markLife()
+{
+    m_lastLife = Clock::now();
+    m_bytesSinceLife = 0;
+}
+
 // The caller's keep-alive period, shortened to half the dead time when that
-// is longer: a session counts as alive only on keep-alive answers, so it
-// must ask at least twice before it is given up.
+// is longer: an idle session lives on keep-alive answers alone, so it must
+// ask at least twice before it is given up.
 int DeviceSession::keepAliveEvery() const
 {
     const int keep = m_keepAliveSec.load(), dead = m_deadSec.load();
@@ -200,12 +210,16 @@ bool DeviceSession::dispatch(tvwire::Frame &frame, std::string &why)
         why = "frame for another session";
         return false;
     }
+    // A whole, well-formed frame of this session is a sign of life. Media
+    // counts too: behind a slow link the keep-alive answers queue behind it
+    // for longer than the dead time.
     if (frame.type == tvwire::MsgMedia) {
         tvwire::Media media;
         if (!tvwire::decodeBody(frame.body, media)) {
             why = "malformed media";
             return false;
         }
+        markLife();
         std::shared_ptr<RealPlayStream> stream;
         {
             std::lock_guard<std::mutex> lock(m_streamsMutex);
@@ -220,11 +234,8 @@ bool DeviceSession::dispatch(tvwire::Frame &frame, std::string &why)
             stream->deliver(media.kind, media.data.data(), media.data.size());
         return true;
     }
-    // Only an answer to a keep-alive proves the recorder alive: a peer that
-    // trickles bytes, or streams without answering, is not listening.
-    if (frame.type == tvwire::MsgKeepAliveReply)
-        m_lastAnswered = Clock::now();
-    else
+    markLife();
+    if (frame.type != tvwire::MsgKeepAliveReply)
         m_replies.deliver(std::move(frame));
     return true;
 }
@@ -238,7 +249,7 @@ bool DeviceSession::pollOnce(std::vector<std::uint8_t> &chunk, std::string &why)
     if (keep > 0)
         until = std::min(until, m_nextKeepAlive);
     if (dead > 0)
-        until = std::min(until, m_lastAnswered + std::chrono::seconds(dead));
+        until = std::min(until, m_lastLife + std::chrono::seconds(dead));
     const int outcome = m_waiter.wait(m_socket.handle(), until);
     if (m_stopping)
         return false;
@@ -258,6 +269,9 @@ bool DeviceSession::pollOnce(std::vector<std::uint8_t> &chunk, std::string &why)
             return false;
         }
         if (n > 0) {
+            m_bytesSinceLife += std::size_t(n);
+            if (m_bytesSinceLife >= kLifeBytes)
+                markLife();
             m_buffer.append(chunk.data(), std::size_t(n));
             tvwire::Frame frame;
             int r;
@@ -270,7 +284,7 @@ bool DeviceSession::pollOnce(std::vector<std::uint8_t> &chunk, std::string &why)
         }
     }
     const Clock::time_point after = Clock::now();
-    if (dead > 0 && after >= m_lastAnswered + std::chrono::seconds(dead)) {
+    if (dead > 0 && after >= m_lastLife + std::chrono::seconds(dead)) {
         why = "recorder silent for " + std::to_string(dead) + " s";
         return false;
     }

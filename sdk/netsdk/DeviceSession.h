@@ -65,6 +65,7 @@ public:
 private:
     void run();
     int keepAliveEvery() const;
+    void markLife();
     bool pollOnce(std::vector<std::uint8_t> &chunk, std::string &why);
     bool dispatch(tvwire::Frame &frame, std::string &why);
     int send(std::uint16_t type, std::uint32_t sequence, const std::vector<std::uint8_t> &body,
@@ -103,7 +104,9 @@ private:
     };
     std::deque<Orphan> m_orphans;
     std::size_t m_orphanBytes = 0;
-    Clock::time_point m_lastAnswered; // the last keep-alive answer
+    // The last whole frame of this session, or kLifeBytes received since.
+    Clock::time_point m_lastLife;
+    std::size_t m_bytesSinceLife = 0;
     Clock::time_point m_nextKeepAlive;
 };
 
