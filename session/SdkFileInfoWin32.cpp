@@ -7,15 +7,6 @@
 
 namespace {
 
-std::wstring nativePath(std::wstring path)
-{
-    for (wchar_t &c : path) {
-        if (c == L'/')
-            c = L'\\';
-    }
-    return path;
-}
-
 std::string toUtf8(const wchar_t *text)
 {
     const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
@@ -56,7 +47,7 @@ std::string companyName(const std::vector<unsigned char> &block)
 SdkFileInfo SdkFileInfo::read(const SdkPath &path)
 {
     SdkFileInfo info;
-    const std::wstring native = nativePath(path);
+    const std::wstring native = SdkLibrary::nativePath(path);
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeW(native.c_str(), &ignored);
     if (size == 0) {

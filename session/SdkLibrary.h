@@ -28,12 +28,20 @@ public:
     static std::string fileName(const std::string &baseName);
     // directory + "/" + fileName, where fileName is plain ASCII.
     static SdkPath join(const SdkPath &directory, const std::string &fileName);
+#ifdef _WIN32
+    // The path with '\' for '/': join() and the caller's directory use '/',
+    // which the loader does not promise to accept.
+    static std::wstring nativePath(std::wstring path);
+#endif
 
     // On failure `error` names the file and why, in UTF-8 on Windows and in
     // the file name's own encoding elsewhere.
     bool open(const SdkPath &path, std::string &error);
     void *resolve(int nOrdinal) const;
-    bool isOpen() const { return m_handle != nullptr; }
+    bool isOpen() const
+    {
+        return m_handle != nullptr;
+    }
 
     // Libraries whose threads may outlive main must stay mapped; the binding
     // releases its libraries only in tests.

@@ -3,11 +3,7 @@
 
 #include <windows.h>
 
-namespace {
-
-// The binding joins directory and file with '/', which the loader does not
-// promise to accept in a path.
-std::wstring nativePath(std::wstring path)
+std::wstring SdkLibrary::nativePath(std::wstring path)
 {
     for (wchar_t &c : path) {
         if (c == L'/')
@@ -15,6 +11,8 @@ std::wstring nativePath(std::wstring path)
     }
     return path;
 }
+
+namespace {
 
 // Error texts are UTF-8, whatever the system's 8-bit code page: a path it
 // cannot spell must still show in the message.

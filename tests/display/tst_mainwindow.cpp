@@ -74,6 +74,15 @@ void move(QWidget *video, QPoint p)
 {
     mouse(video, QEvent::MouseMove, Qt::NoButton, p);
 }
+// The display-resolution record of a recorder showing 1280x1024.
+QByteArray resolution1280x1024()
+{
+    QByteArray record(8, '\0');
+    record[0] = char(0x00), record[1] = char(0x04); // height 1024
+    record[4] = char(0x00), record[5] = char(0x05); // width 1280
+    return record;
+}
+
 } // namespace
 
 class TestMainWindow : public QObject
@@ -344,10 +353,7 @@ void TestMainWindow::refreshResolution()
     Session s;
     CTelvane w;
     playInto(w);
-    QByteArray record(8, '\0');
-    record[0] = char(0x00), record[1] = char(0x04); // height 1024
-    record[4] = char(0x00), record[5] = char(0x05); // width 1280
-    s.sdk.setConfigRecord(kCmdDisplayResolution, record);
+    s.sdk.setConfigRecord(kCmdDisplayResolution, resolution1280x1024());
     ModalAnswerer answerer;
     QTest::mouseClick(titleButton(w, "Refresh resolution"), Qt::LeftButton);
     QCOMPARE(CTelvaneProbe::device(w), QSize(1280, 1024));
@@ -377,10 +383,7 @@ void TestMainWindow::newPictureSizeRefreshes()
     Session s;
     CTelvane w;
     playInto(w);
-    QByteArray record(8, '\0');
-    record[0] = char(0x00), record[1] = char(0x04); // height 1024
-    record[4] = char(0x00), record[5] = char(0x05); // width 1280
-    s.sdk.setConfigRecord(kCmdDisplayResolution, record);
+    s.sdk.setConfigRecord(kCmdDisplayResolution, resolution1280x1024());
     const QByteArray start("\x00\x00\x00\x01", 4);
     // Baseline 1920x1080, then 4:2:2 1280x1024, as libx264 writes them.
     const QByteArray sps1080("\x67\x42\xc0\x28\xda\x01\xe0\x08\x9f\x97\x01\x10\x00", 13);
