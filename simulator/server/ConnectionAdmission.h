@@ -1,22 +1,40 @@
 #pragma once
-// Which connections a listener takes, so that idle connections from one
-// source cannot keep every other user out.
+// Which connections a listener takes, so that idle connections cannot keep
+// every other user out, whether they come from one address or from many.
 //
-// A connection is pending until it logs in (a P2P query never does). Each
-// source address may hold only a few pending connections, well under the
-// cap on all connections. When every slot is taken, a newcomer still gets
-// in if some other address holds more pending connections than the
-// newcomer's own: that address's oldest pending connection is closed to
-// make room. Logged-in connections are never closed for a newcomer. While
-// the listener is nearly full, new connections get a short login deadline.
+// A connection is pending until it logs in (a P2P query never does), and
+// idle while it has sent nothing. Each source address may hold only a few
+// pending connections, well under the cap on all connections. When every
+// slot is taken, a newcomer still gets in by closing a pending connection
+// of an address that holds more of them than the newcomer's own: one that
+// has sent nothing for kIdleMs if there is any, then one of the address
+// that holds the most, then the oldest. A connection that has begun its
+// login is not favoured beyond that: a byte is all it costs an attacker,
+// and a user's connection is idle for its first round trip. Two things keep
+// a user's connection from going before it can log in:
+//
+// - A connection younger than kGraceMs is never closed for a newcomer, so
+//   that its challenge leaves before it can go.
+// - While the table is full, an address may take a slot by closing another
+//   connection only kSpacingMs after it last took or lost one that way.
+//   Addresses reopening as fast as they are closed then close at most one
+//   connection each per kSpacingMs, and only those without a slot try: with
+//   32 slots, A addresses leave a newcomer about 32 / (A - 32) seconds on
+//   average (4 s for 40), where a login needs one round trip. Hundreds of
+//   addresses acting in step can still close a newcomer within a second:
+//   spacing bounds an attacker by the addresses it holds, not beyond.
+//
+// Logged-in connections are never closed for a newcomer. While the listener
+// is nearly full, new connections get a short login deadline.
 //
 // Sources are IPv4 addresses, and IPv6 ones by their /64 prefix, which one
-// host usually holds whole. The tables hold only pending connections, so
-// they stay within the connection cap however many addresses call.
+// host usually holds whole. The tables hold only pending connections and
+// the addresses that took or lost a slot in the last kSpacingMs (at most
+// kMaxSpaced), so they stay bounded however many addresses call.
 //
 // Not thread-safe: the listener's thread (the main thread) only. Ids are
 // the caller's (a socket's address, say), unique while the connection is
-// open.
+// open. Times are the caller's milliseconds, from any fixed start.
 
 #include <QByteArray>
 #include <QHash>
@@ -24,6 +42,7 @@
 #include <QSet>
 
 #include <deque>
+#include <utility>
 
 class ConnectionAdmission
 {
@@ -36,6 +55,10 @@ public:
         int crowdedTimeoutMs = 2000; // at least kCrowdedPercent of the slots taken
     };
     static constexpr int kCrowdedPercent = 75;
+    static constexpr qint64 kGraceMs = 20;
+    static constexpr qint64 kIdleMs = 1000;
+    static constexpr qint64 kSpacingMs = 1000;
+    static constexpr int kMaxSpaced = 4096;
 
     struct Verdict
     {
@@ -51,19 +74,35 @@ public:
 
     explicit ConnectionAdmission(const Limits &limits) : m_limits(limits) {}
 
-    Verdict admit(quintptr id, const QHostAddress &peer);
+    Verdict admit(quintptr id, const QHostAddress &peer, qint64 nowMs);
+    // The connection has sent its first bytes: it is no longer idle.
+    void progressed(quintptr id);
     void loggedIn(quintptr id);
     void closed(quintptr id);
     int open() const { return m_admitted.size(); }
 
 private:
-    quintptr oldestPendingElsewhere(const QByteArray &key, int ownPending) const;
+    struct Pending
+    {
+        QByteArray source;
+        qint64 arrivalMs = 0;
+        quint64 order = 0;
+        bool idle = true;
+    };
+
+    quintptr evictionFor(const QByteArray &key, int ownPending, qint64 nowMs) const;
+    static bool longIdle(const Pending &p, qint64 nowMs);
+    quintptr candidateOf(const std::deque<quintptr> &ids, qint64 nowMs) const;
+    bool spaced(const QByteArray &key, qint64 nowMs);
+    void space(const QByteArray &key, qint64 nowMs);
     void removePending(quintptr id);
 
     const Limits m_limits;
     QSet<quintptr> m_admitted;
-    QHash<quintptr, QByteArray> m_pendingSource;                // id -> source
+    QHash<quintptr, Pending> m_pending;
     QHash<QByteArray, std::deque<quintptr>> m_pendingByAddress; // oldest first
-    QHash<quintptr, quint64> m_arrival;                         // pending id -> order
     quint64 m_arrivals = 0;
+    // Addresses that took or lost a slot for a newcomer lately, oldest first.
+    std::deque<std::pair<qint64, QByteArray>> m_spaced;
+    QHash<QByteArray, qint64> m_lastTaken;
 };

@@ -4,7 +4,7 @@
 
 #include <QtGlobal>
 
-class PatienceRecord;
+class HoldAllowance;
 
 class FeedHost
 {
@@ -17,6 +17,9 @@ public:
     virtual void requestKeyFrame() = 0;
     // Pictures the display skipped so far because a viewer held it.
     virtual quint64 skipped() const = 0;
-    // Which clients held the others back lately.
-    virtual PatienceRecord &patience() = 0;
+    // What viewers without standing may hold the others back, together.
+    virtual HoldAllowance &holdAllowance() = 0;
+    // Bytes of media one viewer may have waiting unsent: the server's budget
+    // shared by the viewers playing, within ViewerFeed's bounds.
+    virtual qint64 mediaCap() const = 0;
 };

@@ -59,6 +59,7 @@ bool P2PService::serve(QTcpSocket *socket)
 
 void P2PService::answer(QTcpSocket *socket, WireChannel &channel)
 {
+    m_admission.progressed(socket);
     channel.readAvailable();
     tvwire::Frame frame;
     QString error;

@@ -45,6 +45,7 @@ public:
     quint32 newSessionId() override;
     ViewerHub &viewers() override { return m_viewers; }
     int loginAnswerDelayMs(const QHostAddress &peer, bool accepted) override;
+    void loginBegun(const QTcpSocket *connection) override { m_admission.progressed(connection); }
     void loggedIn(const QTcpSocket *connection) override { m_admission.loggedIn(connection); }
     void setResolution(int width, int height);
 

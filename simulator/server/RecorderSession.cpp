@@ -49,6 +49,11 @@ RecorderSession::RecorderSession(QTcpSocket *socket, SessionHost &host, int numb
         if (!m_sessionId)
             close(m_lingering ? "login refused" : "no login within the deadline");
     });
+    m_idle.setSingleShot(true);
+    m_idle.setInterval(host.options().idleTimeoutMs);
+    connect(&m_idle, &QTimer::timeout, this, [this] {
+        close(QString("silent for %1 s after the login").arg(m_idle.interval() / 1000.0));
+    });
     m_nonce = tvwire::LoginProof::makeNonce();
     m_channel.send(tvwire::MsgChallenge, 0, 0, tvwire::encodeBody(tvwire::Challenge{m_nonce}));
 }
@@ -79,15 +84,22 @@ void RecorderSession::close(const QString &why)
 
 bool RecorderSession::repliesBacklogged() const
 {
-    return m_socket->bytesToWrite() > kMaxQueuedMedia + kReplyAllowance;
+    return m_socket->bytesToWrite() > m_host.viewers().mediaCap() + kReplyAllowance;
 }
 
 void RecorderSession::onReadyRead()
 {
-    if (!m_socket || m_answerHeld)
+    if (!m_socket)
+        return;
+    if (!m_sessionId && !m_loginBegun && m_socket->bytesAvailable() > 0) {
+        m_loginBegun = true;
+        m_host.loginBegun(m_socket);
+    }
+    if (m_answerHeld)
         return;
     if (m_hung || m_lingering) {
-        m_socket->readAll(); // heard, never answered
+        if (!m_socket->readAll().isEmpty()) // heard, never answered
+            heard();
         return;
     }
     if (handleSome())
@@ -95,12 +107,14 @@ void RecorderSession::onReadyRead()
 }
 
 // Handles frames until none is complete, the peer's replies back up, or the
-// turn's share is used. True when frames may remain for another turn.
+// turn's share (in frames, and in bytes, which bound what parsing costs)
+// is used. True when frames may remain for another turn.
 bool RecorderSession::handleSome()
 {
     tvwire::Frame frame;
     QString error;
-    for (int n = 0; n < kFramesPerTurn; ++n) {
+    std::size_t bytes = 0;
+    for (int n = 0; n < kFramesPerTurn && bytes < kBytesPerTurn; ++n) {
         if (!m_socket || m_hung || m_lingering || m_answerHeld || repliesBacklogged())
             return false; // bytesWritten resumes a backlogged peer
         int r = m_channel.next(frame, error);
@@ -113,6 +127,8 @@ bool RecorderSession::handleSome()
             close("protocol error");
             return false;
         }
+        heard();
+        bytes += frame.body.size();
         // Nothing a peer sends may end the process: whatever escapes a
         // handler ends this session alone.
         try {
@@ -126,6 +142,14 @@ bool RecorderSession::handleSome()
         }
     }
     return true;
+}
+
+// Any frame keeps a logged-in session alive, not only a keep-alive: a
+// client busy with commands need not send keep-alives as well.
+void RecorderSession::heard()
+{
+    if (m_sessionId)
+        m_idle.start();
 }
 
 void RecorderSession::scheduleTurn()
@@ -246,6 +270,7 @@ void RecorderSession::acceptLogin(std::uint32_t sequence, const tvwire::LoginReq
     answer.channelB = o.channelsB;
     answer.serial = o.serial.toStdString();
     m_channel.send(tvwire::MsgLoginReply, m_sessionId, sequence, tvwire::encodeBody(answer));
+    m_idle.start();
     log(QString("login of %1 (%2) accepted, session id %3%4")
             .arg(SimLog::peerText(request.user), cloud ? "cloud" : "by address")
             .arg(m_sessionId)

@@ -29,5 +29,7 @@ public:
     virtual ViewerHub &viewers() = 0;
     // Records a login's verdict from `peer`; how long its answer must wait, in ms.
     virtual int loginAnswerDelayMs(const QHostAddress &peer, bool accepted) = 0;
+    // The connection's first bytes before its login, and its login.
+    virtual void loginBegun(const QTcpSocket *connection) = 0;
     virtual void loggedIn(const QTcpSocket *connection) = 0;
 };

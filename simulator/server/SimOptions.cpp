@@ -67,8 +67,14 @@ QList<QCommandLineOption> optionList()
         {"login-timeout",
          "Close connections that have not logged in after SECONDS (default 10; fractions allowed).",
          "SECONDS"},
+        {"idle-timeout",
+         "Close a logged-in session that sends nothing for SECONDS (default 60; fractions "
+         "allowed). The client's keep-alives are far more frequent.",
+         "SECONDS"},
         {"max-connections",
-         "Turn connections beyond N away, for the recorder and the P2P service each (default 32).",
+         QString("Turn connections beyond N away, for the recorder and the P2P service each "
+                 "(default 32, at most %1).")
+             .arg(SimOptions::kMaxConnections),
          "N"},
         {"fixed-rate", "Stream at constant quality with an IDR every 2 s, whatever the viewers' "
                        "paths carry (default: the stream adapts to the slowest viewer)."},
@@ -202,7 +208,10 @@ bool SimOptions::parse(const QStringList &arguments, QString &error, bool &exitN
     }
     if (p.isSet("login-timeout") && !parseSeconds(p.value("login-timeout"), loginTimeoutMs))
         return error = "bad --login-timeout " + p.value("login-timeout"), false;
-    if (p.isSet("max-connections") && !toInt(p.value("max-connections"), maxConnections, 1, 10000))
+    if (p.isSet("idle-timeout") && !parseSeconds(p.value("idle-timeout"), idleTimeoutMs))
+        return error = "bad --idle-timeout " + p.value("idle-timeout"), false;
+    if (p.isSet("max-connections") &&
+        !toInt(p.value("max-connections"), maxConnections, 1, kMaxConnections))
         return error = "bad --max-connections " + p.value("max-connections"), false;
     return true;
 }

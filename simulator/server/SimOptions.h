@@ -32,7 +32,11 @@ struct SimOptions
     bool refuseRealPlay = false;
     QSet<int> failConfig;
     int loginTimeoutMs = 10000; // for a connection to log in (or a P2P query)
+    int idleTimeoutMs = 60000;  // for a logged-in session to send anything
     int maxConnections = 32;
+    // As many viewers as the server's media budget gives a picture's room
+    // each (ViewerHub::kMediaBudget over ViewerFeed::kMinQueuedMedia).
+    static constexpr int kMaxConnections = 128;
     bool fixedRate = false; // the stream as it was before it adapted to slow paths
     QString pictureTrace;   // a file for the display's trace, for benchmarks
 

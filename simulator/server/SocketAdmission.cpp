@@ -5,12 +5,14 @@
 SocketAdmission::SocketAdmission(int maxConnections, int loginTimeoutMs, QObject *parent)
     : QObject(parent), m_admission(ConnectionAdmission::limitsFor(maxConnections, loginTimeoutMs))
 {
+    m_clock.start();
 }
 
 int SocketAdmission::admit(QTcpSocket *socket)
 {
     const auto id = quintptr(socket);
-    const ConnectionAdmission::Verdict verdict = m_admission.admit(id, socket->peerAddress());
+    const ConnectionAdmission::Verdict verdict =
+        m_admission.admit(id, socket->peerAddress(), m_clock.elapsed());
     if (!verdict.admitted)
         return -1;
     if (QTcpSocket *evicted = m_sockets.take(verdict.evict)) {
@@ -20,6 +22,11 @@ int SocketAdmission::admit(QTcpSocket *socket)
     m_sockets.insert(id, socket);
     connect(socket, &QObject::destroyed, this, [this, id] { forget(id); });
     return verdict.loginDeadlineMs;
+}
+
+void SocketAdmission::progressed(const QTcpSocket *socket)
+{
+    m_admission.progressed(quintptr(socket));
 }
 
 void SocketAdmission::loggedIn(const QTcpSocket *socket)

@@ -8,6 +8,7 @@
 
 #include "ConnectionAdmission.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 
@@ -26,11 +27,14 @@ public:
     // The login deadline in ms for an admitted socket, or -1 for one turned
     // away (the caller still owns it).
     int admit(QTcpSocket *socket);
+    // The socket's first bytes have come: it is no longer idle.
+    void progressed(const QTcpSocket *socket);
     void loggedIn(const QTcpSocket *socket);
 
 private:
     void forget(quintptr id);
 
     ConnectionAdmission m_admission;
+    QElapsedTimer m_clock;
     QHash<quintptr, QTcpSocket *> m_sockets; // admitted and not yet destroyed
 };

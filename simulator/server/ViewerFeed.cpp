@@ -1,8 +1,8 @@
 #include "ViewerFeed.h"
 
 #include "FeedHost.h"
+#include "HoldAllowance.h"
 #include "Messages.h"
-#include "PatienceRecord.h"
 #include "ProtocolEncoder.h"
 #include "ViewerLink.h"
 #include "WireFormat.h"
@@ -36,7 +36,9 @@ void ViewerFeed::start()
     m_figuresTimer.start(kFiguresMs);
     if (!m_adaptive)
         return;
-    m_pacer = SendPacer(m_host.patience().recentlyHeldBack(m_client, m_clock()));
+    m_pacer = SendPacer(m_stalls > 0);
+    m_out = m_cutOff = false;
+    m_wellSinceMs = m_lastLookMs = m_clock();
     m_paceTimer.start(kPaceMs);
 }
 
@@ -66,8 +68,8 @@ void ViewerFeed::offer(const EncodedPicture &picture)
     m_started = true;
     if (picture.keyFrame)
         m_keyRequested = false; // whether it is sent or not, a new one must be asked for
-    if ((m_waitForKey && !picture.keyFrame) || m_link.unsent() > kMaxQueuedMedia ||
-        (m_adaptive && m_pacer.stalled()))
+    if ((m_waitForKey && !picture.keyFrame) || m_link.unsent() > m_host.mediaCap() ||
+        (m_adaptive && m_out))
         return drop();
     m_waitForKey = false;
     send(picture);
@@ -117,7 +119,6 @@ void ViewerFeed::look()
 {
     if (!playing() || !m_adaptive)
         return;
-    const bool wasStalled = m_pacer.stalled();
     const SocketQueue kernel = m_link.kernel();
     SendPacer::Reading r;
     r.nowMs = m_clock();
@@ -125,24 +126,41 @@ void ViewerFeed::look()
     r.delivered = m_link.handedToKernel() - kernel.queuedBytes;
     r.minRttUs = kernel.minRttUs;
     m_pacer.update(r);
-    // A stalled viewer no longer holds the others back, nor sets their rate.
-    const bool stalled = m_pacer.stalled();
-    const qint64 rate = stalled ? 0 : m_pacer.maxRate();
-    const bool hold = m_pacer.hold() && !stalled;
+    const qint64 since = r.nowMs - m_lastLookMs;
+    m_lastLookMs = r.nowMs;
+    if (!m_pacer.full())
+        m_cutOff = false;
+    const bool hold = m_pacer.hold() && !m_pacer.stalled() && mayHold(r.nowMs, since);
+    // A viewer that is out no longer holds the others back, nor sets their rate.
+    const bool out = m_pacer.stalled() || m_cutOff;
+    if (out)
+        m_wellSinceMs = r.nowMs;
+    if (out && !m_out)
+        ++m_stalls;
+    m_out = out;
+    const qint64 rate = out ? 0 : m_pacer.maxRate();
     if (rate != m_rate || hold != m_hold) {
         m_rate = rate;
         m_hold = hold;
         m_host.paceChanged();
     }
-    if (stalled && !wasStalled)
-        ++m_stalls;
-    if (stalled || (hold && m_pacer.fullForMs() >= SendPacer::kShortPatienceMs))
-        m_host.patience().heldBack(m_client, r.nowMs);
     // Drained after a loss: the decoder needs an IDR to go on.
     if (m_waitForKey && !m_pacer.full() && !m_keyRequested) {
         m_keyRequested = true;
         m_host.requestKeyFrame();
     }
+}
+
+// A viewer with standing holds on its own patience; any other pays for its
+// hold from the shared allowance, and is cut off until it drains once that
+// is spent.
+bool ViewerFeed::mayHold(qint64 nowMs, qint64 sinceLastLookMs)
+{
+    if (nowMs - m_wellSinceMs >= kStandingMs)
+        return true;
+    if (!m_cutOff && !m_host.holdAllowance().spend(nowMs, sinceLastLookMs))
+        m_cutOff = true;
+    return !m_cutOff;
 }
 
 ViewerFeed::Figures ViewerFeed::totals() const

@@ -3,13 +3,15 @@
 // connection and sent, dropped or paced by its own rules.
 //
 // It waits for a keyframe to start; while the connection cannot take more
-// (over kMaxQueuedMedia unsent, or stalled by its pacer) it drops whole runs
-// up to the next keyframe, which it then asks for. Unless the stream is
+// (over its share of the server's media budget unsent, or stalled by its
+// pacer) it drops whole runs up to the next keyframe, which it then asks for. Unless the stream is
 // fixed-rate, it reads the path every kPaceMs and after every picture
 // written (SendPacer) and tells its host when its rate or hold changes; the
-// host folds every feed's into the display's one pace. A client that held
-// the others back lately (PatienceRecord) gets the short patience on its
-// next play, whichever connection it comes on.
+// host folds every feed's into the display's one pace. A viewer that has
+// played well for kStandingMs holds the stream on its own patience; any
+// other's holds come out of the allowance all such viewers share
+// (HoldAllowance), and once that is spent it is cut off like a stalled one.
+// A viewer that stalled once gets the short patience on its next play.
 //
 // Threads: main thread only; the pictures it is offered are shared and
 // never changed. Its link, host and log outlive it.
@@ -32,6 +34,9 @@ class ViewerFeed : public QObject
     Q_OBJECT
 public:
     static constexpr qint64 kMaxQueuedMedia = 8 * 1024 * 1024;
+    // At least one picture of the largest size the display makes.
+    static constexpr qint64 kMinQueuedMedia = 512 * 1024;
+    static constexpr qint64 kStandingMs = 10000;
     static constexpr int kPaceMs = 10;
     static constexpr int kFiguresMs = 5000; // the stream's figures in the log
 
@@ -74,6 +79,7 @@ private:
     };
 
     void send(const EncodedPicture &picture);
+    bool mayHold(qint64 nowMs, qint64 sinceLastLookMs);
     void drop();
     void logFigures();
     Figures totals() const;
@@ -95,6 +101,10 @@ private:
     QTimer m_figuresTimer;
     qint64 m_rate = 0;
     bool m_hold = false;
+    bool m_out = false;       // stalled or cut off: holds nothing, loses media
+    bool m_cutOff = false;    // the shared allowance ran out while it held
+    qint64 m_wellSinceMs = 0; // playing without stalling since
+    qint64 m_lastLookMs = 0;
     quint64 m_sent = 0, m_bytes = 0, m_dropped = 0, m_dropRuns = 0, m_stalls = 0;
     quint64 m_skippedAtStart = 0; // the display's count when this play started
     Figures m_mark;               // totals at the last figures line

@@ -1,6 +1,7 @@
 #include "ViewerHub.h"
 
 #include "PictureSource.h"
+#include "SimOptions.h"
 #include "ViewerFeed.h"
 
 #include <QSocketNotifier>
@@ -113,6 +114,15 @@ void ViewerHub::startWaiting()
         m_display.requestKeyFrame();
     m_keyFrameWanted = false;
     m_lastOpenMs = m_clock();
+}
+
+static_assert(ViewerHub::kMediaBudget / ViewerFeed::kMinQueuedMedia >= SimOptions::kMaxConnections,
+              "every viewer the server admits gets at least a picture's room");
+
+qint64 ViewerHub::mediaCap() const
+{
+    const qint64 share = kMediaBudget / qint64(qMax<std::size_t>(1, m_playing.size()));
+    return qBound(ViewerFeed::kMinQueuedMedia, share, ViewerFeed::kMaxQueuedMedia);
 }
 
 void ViewerHub::onPictures()

@@ -9,6 +9,10 @@
 // asks for and holds it while any feed holds (linear in the feeds, which
 // --max-connections bounds).
 //
+// Memory: the media waiting for all viewers together stays within
+// kMediaBudget, each viewer's share the budget over the viewers playing
+// (ViewerFeed bounds the share).
+//
 // Admission: every new viewer costs every viewer a keyframe, so viewers
 // join at most every kViewerIntervalMs; keyframes a decoder asks for share
 // that bound.
@@ -17,7 +21,7 @@
 // never sessions; a feed is withdrawn before it goes away.
 
 #include "FeedHost.h"
-#include "PatienceRecord.h"
+#include "HoldAllowance.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -36,6 +40,7 @@ class ViewerHub : public QObject, public FeedHost
     Q_OBJECT
 public:
     static constexpr int kViewerIntervalMs = 500;
+    static constexpr qint64 kMediaBudget = 64 * 1024 * 1024;
     using Clock = std::function<qint64()>; // ms from any fixed start
 
     explicit ViewerHub(PictureSource &display, QObject *parent = nullptr);
@@ -55,7 +60,8 @@ public:
     void paceChanged() override;
     void requestKeyFrame() override;
     quint64 skipped() const override;
-    PatienceRecord &patience() override { return m_patience; }
+    HoldAllowance &holdAllowance() override { return m_holdAllowance; }
+    qint64 mediaCap() const override;
 
 private:
     struct Playing
@@ -79,7 +85,7 @@ private:
     bool m_offering = false; // feeds withdrawn meanwhile are swept after
     qint64 m_rate = 0;
     bool m_hold = false;
-    PatienceRecord m_patience;
+    HoldAllowance m_holdAllowance;
     bool m_keyFrameWanted = false;
     int m_viewerIntervalMs = kViewerIntervalMs;
     QElapsedTimer m_elapsed;

@@ -103,6 +103,7 @@ private slots:
     void oneLoginAttemptPerConnection();
     void unauthenticatedConnectionsAreClosed_data();
     void unauthenticatedConnectionsAreClosed();
+    void silentSessionsAreClosed();
     void connectionsBeyondTheCapAreTurnedAway();
     void acceptsAgainAfterDescriptorShortage_data();
     void acceptsAgainAfterDescriptorShortage();
@@ -190,6 +191,30 @@ void TestSimServerHostile::unauthenticatedConnectionsAreClosed()
         QVERIFY2(ms >= 800, qPrintable(QString::number(ms)));
 }
 
+// A logged-in session that sends nothing is closed at the idle deadline;
+// one that sends keep-alives ten times as often is not.
+void TestSimServerHostile::silentSessionsAreClosed()
+{
+    QuietSim sim;
+    QVERIFY(sim.start(kQuiet + QStringList{"--idle-timeout", "1"}));
+    HostilePeer silent, talking;
+    for (HostilePeer *p : {&silent, &talking}) {
+        QVERIFY(p->connectTo(sim.port()));
+        QCOMPARE(p->login("admin", "secret"), 0);
+    }
+    QElapsedTimer clock;
+    clock.start();
+    tvwire::Frame f;
+    while (clock.elapsed() < 3000) {
+        QVERIFY(talking.send(HostilePeer::frame(tvwire::MsgKeepAlive, talking.session(),
+                                                talking.nextSequence(), {})));
+        QCOMPARE(talking.readFrame(f, 2000), 1);
+        QThread::msleep(100);
+    }
+    QVERIFY(silent.waitClosed(15000));
+    QVERIFY(sim.log().contains("silent for 1 s after the login"));
+}
+
 void TestSimServerHostile::connectionsBeyondTheCapAreTurnedAway()
 {
     QuietSim sim;
@@ -225,7 +250,7 @@ void TestSimServerHostile::acceptsAgainAfterDescriptorShortage()
 #endif
     QFETCH(bool, p2p);
     QuietSim sim;
-    QVERIFY(sim.start(kQuiet + QStringList{"--max-connections", "1000"}));
+    QVERIFY(sim.start(kQuiet + QStringList{"--max-connections", "128"}));
     const quint16 port = p2p ? sim.process.p2pPort() : sim.port();
     const auto served = [&](HostilePeer &peer, int ms) {
         return p2p ? p2pQuery(port, kSerial, ms) == 0 : peer.connectTo(port, ms);

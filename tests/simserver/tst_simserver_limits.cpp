@@ -48,6 +48,8 @@ private slots:
     void commandLogStaysWithinItsSize();
     void otherAddressesAlwaysGetIn_data();
     void otherAddressesAlwaysGetIn();
+    void churningAddressesLeaveTimeToLogIn_data();
+    void churningAddressesLeaveTimeToLogIn();
     void guessingIsPacedPerAddress();
 };
 
@@ -191,8 +193,8 @@ void TestSimServerLimits::otherAddressesAlwaysGetIn()
     quintptr id = 0;
     int shortDeadlines = 0;
     for (int i = 0; i < 40; ++i) {
-        const auto v =
-            admission.admit(++id, QHostAddress(QString("127.0.1.%1").arg(1 + i % attackers)));
+        const auto v = admission.admit(
+            ++id, QHostAddress(QString("127.0.1.%1").arg(1 + i % attackers)), 1000 + i);
         shortDeadlines += v.admitted && v.loginDeadlineMs == 2000;
         if (v.admitted && loggedIn > 0 && loggedIn--)
             admission.loggedIn(id);
@@ -200,12 +202,73 @@ void TestSimServerLimits::otherAddressesAlwaysGetIn()
     const int held = qMin(32, 4 * attackers);
     QCOMPARE(admission.open(), held);
     QCOMPARE(shortDeadlines, qMax(0, held - 23)); // from the 24th slot on
-    const auto user = admission.admit(++id, QHostAddress("127.0.0.3"));
+    const auto user = admission.admit(++id, QHostAddress("127.0.0.3"), 5000);
     QCOMPARE(user.admitted, userGetsIn);
     QCOMPARE(user.evict != 0, userGetsIn && held == 32);
     QCOMPARE(admission.open(), qMin(32, held + int(userGetsIn)));
     admission.closed(user.evict); // the evicted one's own close changes nothing more
     QCOMPARE(admission.open(), qMin(32, held + int(userGetsIn)));
+}
+
+void TestSimServerLimits::churningAddressesLeaveTimeToLogIn_data()
+{
+    QTest::addColumn<int>("attackers");
+    QTest::addColumn<bool>("attackersBegin"); // send a byte at once, as a user would
+    QTest::addColumn<int>("userIdleMs");      // before the user's login begins
+    QTest::addColumn<int>("userLoginMs");     // from then until it is logged in
+    QTest::newRow("40 idle, 40 ms path") << 40 << false << 40 << 100;
+    QTest::newRow("40 that begin, 40 ms path") << 40 << true << 40 << 100;
+    QTest::newRow("40 idle, 300 ms path") << 40 << false << 300 << 600;
+}
+
+// Addresses hold one connection each against 32 slots and reopen
+// each as soon as it is closed, retrying every millisecond. A user arriving
+// meanwhile gets a slot at once and keeps it long enough to log in; no
+// connection is closed within its grace; the attackers turn the table over
+// no faster than the spacing allows.
+void TestSimServerLimits::churningAddressesLeaveTimeToLogIn()
+{
+    QFETCH(int, attackers);
+    QFETCH(bool, attackersBegin);
+    QFETCH(int, userIdleMs);
+    QFETCH(int, userLoginMs);
+    ConnectionAdmission admission(ConnectionAdmission::limitsFor(32, 10000));
+    QHash<int, quintptr> held; // attacker -> its open connection, 0 for none
+    QHash<quintptr, qint64> since;
+    quintptr id = 0, user = 0;
+    int taken = 0;
+    const qint64 userAt = 5000;
+    for (qint64 now = 0; now < userAt + userIdleMs + userLoginMs; ++now) {
+        for (int a = 0; a < attackers; ++a) {
+            if (held.value(a))
+                continue;
+            const auto v = admission.admit(++id, QHostAddress(QString("127.0.1.%1").arg(a)), now);
+            if (!v.admitted)
+                continue;
+            held[a] = id;
+            since[id] = now;
+            if (attackersBegin)
+                admission.progressed(id);
+            if (v.evict) {
+                QVERIFY2(v.evict != user, qPrintable(QString("user closed at %1 ms").arg(now)));
+                QVERIFY(now - since.value(v.evict) >= ConnectionAdmission::kGraceMs);
+                held.remove(held.key(v.evict));
+                taken += now >= 1000; // after the start-up
+            }
+        }
+        if (now == userAt) {
+            const auto v = admission.admit(user = ++id, QHostAddress("127.0.0.3"), now);
+            QVERIFY(v.admitted);
+            held.remove(held.key(v.evict));
+        }
+        if (now == userAt + userIdleMs)
+            admission.progressed(user);
+    }
+    admission.loggedIn(user);
+    const double seconds = (userAt + userIdleMs + userLoginMs - 1000) / 1000.0;
+    const double perSecond = attackers * 1000.0 / ConnectionAdmission::kSpacingMs;
+    QVERIFY2(taken <= perSecond * seconds + attackers, qPrintable(QString::number(taken)));
+    QVERIFY(taken > 0);
 }
 
 // After a few failures, answers to that address are spaced, growing to a

@@ -3,7 +3,7 @@
 // unless the stream is held, a bottleneck of fixed rate behind each
 // connection.
 #include "FeedHost.h"
-#include "PatienceRecord.h"
+#include "HoldAllowance.h"
 #include "PictureSource.h"
 #include "ViewerFeed.h"
 #include "ViewerHub.h"
@@ -46,12 +46,13 @@ struct ModelLink : ViewerLink
 
 struct FakeDisplay : FeedHost
 {
-    PatienceRecord record;
+    HoldAllowance allowance;
     int keyRequests = 0;
     void paceChanged() override {}
     void requestKeyFrame() override { ++keyRequests; }
     quint64 skipped() const override { return 0; }
-    PatienceRecord &patience() override { return record; }
+    HoldAllowance &holdAllowance() override { return allowance; }
+    qint64 mediaCap() const override { return ViewerFeed::kMaxQueuedMedia; }
 };
 
 EncodedPicture picture(bool key, std::size_t bytes = 20000)
@@ -135,12 +136,12 @@ struct Viewer
         return held;
     }
     // Reads normally, then stops reading: the ms it holds the others.
-    int heldWhenItStopsReading()
+    int heldWhenItStopsReading(int readMs = 2000)
     {
         feed.start();
         keysMade = display.keyRequests; // a joining viewer brings a keyframe
         link.reading = true;
-        run(2000);
+        run(readMs);
         link.reading = false;
         const int held = run(3000);
         feed.stop();
@@ -202,8 +203,9 @@ class TestViewerFeed : public QObject
 {
     Q_OBJECT
 private slots:
-    void patienceBelongsToTheClient_data();
-    void patienceBelongsToTheClient();
+    void patienceBelongsToTheViewer_data();
+    void patienceBelongsToTheViewer();
+    void rotatingNewcomersHoldOthersLittle();
     void startsOnAKeyAndLosesWholeRuns();
     void hubHoldsToTheSlowestFeed();
     void handOutSurvivesChangesMidway_data();
@@ -213,40 +215,75 @@ private slots:
     void keyframesComeAtMostEveryInterval();
 };
 
-void TestViewerFeed::patienceBelongsToTheClient_data()
+void TestViewerFeed::patienceBelongsToTheViewer_data()
 {
-    QTest::addColumn<bool>("sameConnection");
-    QTest::addColumn<QString>("address");
-    QTest::addColumn<bool>("shortPatience");
-    QTest::newRow("its next play") << true << "127.0.0.1" << true;
-    QTest::newRow("its next connection") << false << "127.0.0.1" << true;
-    QTest::newRow("another client") << false << "127.0.0.2" << false;
+    QTest::addColumn<bool>("sameViewer");
+    QTest::addColumn<int>("readMs"); // before it stops reading
+    QTest::newRow("its next play") << true << 2000;
+    QTest::newRow("a newcomer, whatever its address") << false << 2000;
+    QTest::newRow("a viewer with standing") << false << int(ViewerFeed::kStandingMs + 2000);
 }
 
-// A client that stops reading holds every viewer back for the full
-// patience once; after that, whether it plays again or reconnects, for the
-// short one. Another client keeps the full patience.
-void TestViewerFeed::patienceBelongsToTheClient()
+// A viewer that stops reading holds every viewer back for at most the full
+// patience once, and for the short one on its next play. A newcomer holds
+// only for what is left of the allowance all newcomers share, whatever
+// address it claims; a viewer that has played well a while has the full
+// patience of its own.
+void TestViewerFeed::patienceBelongsToTheViewer()
 {
-    QFETCH(bool, sameConnection);
-    QFETCH(QString, address);
-    QFETCH(bool, shortPatience);
+    QFETCH(bool, sameViewer);
+    QFETCH(int, readMs);
     FakeDisplay display;
     Viewer first(display, "127.0.0.1");
     const int heldFirst = first.heldWhenItStopsReading();
-    QVERIFY2(heldFirst >= SendPacer::kStallMs - 100, qPrintable(QString::number(heldFirst)));
-    Viewer other(display, address);
+    QVERIFY2(heldFirst > SendPacer::kShortPatienceMs && heldFirst <= SendPacer::kStallMs + 10,
+             qPrintable(QString::number(heldFirst)));
+    Viewer other(display, "127.0.0.2");
     other.now = first.now;
-    Viewer &next = sameConnection ? first : other;
-    const int held = next.heldWhenItStopsReading();
-    qInfo("held %d ms the first time, %d ms the next", heldFirst, held);
-    if (shortPatience)
+    Viewer &next = sameViewer ? first : other;
+    const qint64 left = display.allowance.left(next.now + readMs);
+    const int held = next.heldWhenItStopsReading(readMs);
+    qInfo("held %d ms the first time, %d ms the next (%lld ms allowed)", heldFirst, held, left);
+    if (sameViewer)
         QVERIFY2(held <= SendPacer::kShortPatienceMs + 50, qPrintable(QString::number(held)));
+    else if (readMs < ViewerFeed::kStandingMs)
+        QVERIFY2(held <= left + 10 && left < SendPacer::kStallMs - 100,
+                 qPrintable(QString::number(held)));
     else
         QVERIFY2(held >= SendPacer::kStallMs - 100, qPrintable(QString::number(held)));
-    // Forgotten after a while.
-    next.now += PatienceRecord::kRememberMs;
-    QVERIFY(next.heldWhenItStopsReading() >= SendPacer::kStallMs - 100);
+}
+
+// An attacker joins a viewer every 650 ms that reads slowly for 250 ms,
+// then not at all, and leaves after 1.3 s; each from a fresh address. The
+// viewer that was there first still gets four pictures in five (the
+// allowance's burst and its tenth of the time).
+void TestViewerFeed::rotatingNewcomersHoldOthersLittle()
+{
+    Room room;
+    ModelLink honest;
+    std::deque<ModelLink> attackers;
+    room.links = {&honest};
+    room.join(honest, "127.0.0.1");
+    room.run(ViewerFeed::kStandingMs + 1000);
+    const int before = honest.frames;
+    for (int n = 0; n < 30; ++n) {
+        attackers.emplace_back();
+        ModelLink &link = attackers.back();
+        link.bytesPerMs = 4096 / 250.0;
+        room.links.push_back(&link);
+        std::unique_ptr<ViewerFeed> &feed = room.join(link, QString("127.0.1.%1").arg(n));
+        room.run(250);
+        link.reading = false;
+        room.run(400);
+        if (n >= 1) { // the one before leaves 1.3 s after it came
+            room.hub.withdraw(room.feeds[room.feeds.size() - 2].get());
+            room.feeds[room.feeds.size() - 2].reset();
+        }
+        Q_UNUSED(feed);
+    }
+    const int pictures = honest.frames - before, due = 30 * 650 / 40;
+    qInfo("%d pictures of %d", pictures, due);
+    QVERIFY2(pictures >= due * 4 / 5, qPrintable(QString::number(pictures)));
 }
 
 // A viewer starts on a keyframe; a loss (before the feed, or the
