@@ -215,18 +215,20 @@ private:
     {
         if (m_outBroken)
             return;
+        m_out.erase(m_out.begin(), m_out.begin() + long(m_outAt)); // once per write
+        m_outAt = 0;
         m_out.insert(m_out.end(), bytes.begin(), bytes.end());
         for (;;) {
             tvwire::Frame f;
             std::size_t used = 0;
             std::string error;
-            const auto r =
-                tvwire::ProtocolDecoder::decode(m_out.data(), m_out.size(), f, used, error);
+            const auto r = tvwire::ProtocolDecoder::decode(m_out.data() + m_outAt,
+                                                           m_out.size() - m_outAt, f, used, error);
             if (r != tvwire::ProtocolDecoder::Complete) {
                 m_outBroken = r == tvwire::ProtocolDecoder::Malformed;
                 return;
             }
-            m_out.erase(m_out.begin(), m_out.begin() + long(used));
+            m_outAt += used;
             ++m_requests;
         }
     }
@@ -334,6 +336,7 @@ private:
     int m_media = 0;
     int m_requests = 0, m_answers = 0;
     std::vector<std::uint8_t> m_out;
+    std::size_t m_outAt = 0; // whole frames before it are counted
     bool m_outBroken = false;
 };
 
