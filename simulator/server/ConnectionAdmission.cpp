@@ -128,8 +128,13 @@ void ConnectionAdmission::progressed(quintptr id)
         it->idle = false;
 }
 
+// A login proves the address is a user's: it need not wait to take a slot
+// again, as it would after logging out and straight back in.
 void ConnectionAdmission::loggedIn(quintptr id)
 {
+    const auto pending = m_pending.constFind(id);
+    if (pending != m_pending.cend())
+        m_lastTaken.remove(pending->source);
     removePending(id);
 }
 

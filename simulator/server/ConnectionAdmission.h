@@ -16,7 +16,8 @@
 // - A connection younger than kGraceMs is never closed for a newcomer, so
 //   that its challenge leaves before it can go.
 // - While the table is full, an address may take a slot by closing another
-//   connection only kSpacingMs after it last took or lost one that way.
+//   connection only kSpacingMs after it last took or lost one that way,
+//   unless it has logged in since.
 //   Addresses reopening as fast as they are closed then close at most one
 //   connection each per kSpacingMs, and only those without a slot try: with
 //   32 slots, A addresses leave a newcomer about 32 / (A - 32) seconds on

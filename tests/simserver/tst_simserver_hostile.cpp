@@ -8,7 +8,9 @@
 #include <QFile>
 #include <QtTest>
 
+#include <arpa/inet.h>
 #include <atomic>
+#include <poll.h>
 #include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
@@ -93,6 +95,68 @@ int p2pQuery(quint16 port, const std::string &serial, int timeoutMs = 2000)
 
 const std::string kSerial = "7f3a9c2e41b8d605"; // the simulator's default
 
+// Forty addresses hold one idle connection each, against the default 32
+// slots, and reopen it as soon as it is closed, until the churn goes. Raw
+// non-blocking sockets, so that a full backlog never stalls the churn.
+class Churn
+{
+public:
+    explicit Churn(quint16 port) : m_port(port)
+    {
+        m_fds.assign(40, -1);
+        m_thread = std::thread([this] { run(); });
+    }
+    ~Churn()
+    {
+        m_stop = true;
+        m_thread.join();
+        for (const int fd : m_fds)
+            ::close(fd);
+    }
+    int opened() const { return m_opened; }
+
+private:
+    void run()
+    {
+        std::vector<pollfd> polls(m_fds.size());
+        while (!m_stop) {
+            for (std::size_t i = 0; i < m_fds.size(); ++i) {
+                if (m_fds[i] < 0)
+                    open(i);
+                polls[i] = pollfd{m_fds[i], POLLIN, 0};
+            }
+            ::poll(polls.data(), nfds_t(polls.size()), 5);
+            char bytes[4096];
+            for (std::size_t i = 0; i < m_fds.size(); ++i) {
+                if ((polls[i].revents & (POLLIN | POLLHUP | POLLERR)) &&
+                    ::recv(m_fds[i], bytes, sizeof bytes, 0) <= 0 && errno != EAGAIN) {
+                    ::close(m_fds[i]);
+                    m_fds[i] = -1;
+                }
+            }
+        }
+    }
+    void open(std::size_t i)
+    {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        sockaddr_in from{}, to{};
+        from.sin_family = to.sin_family = AF_INET;
+        from.sin_addr.s_addr = htonl(0x7f000200 + quint32(i) + 1); // 127.0.2.x
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        to.sin_port = htons(m_port);
+        ::bind(fd, reinterpret_cast<sockaddr *>(&from), sizeof from);
+        ::connect(fd, reinterpret_cast<sockaddr *>(&to), sizeof to);
+        m_fds[i] = fd;
+        ++m_opened;
+    }
+
+    const quint16 m_port;
+    std::vector<int> m_fds;
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_opened{0};
+    std::thread m_thread;
+};
+
 } // namespace
 
 class TestSimServerHostile : public QObject
@@ -113,6 +177,8 @@ private slots:
     void p2pConnectionsAreCapped();
     void idleSourcesCannotKeepOthersOut_data();
     void idleSourcesCannotKeepOthersOut();
+    void churningAddressesCannotKeepOthersOut_data();
+    void churningAddressesCannotKeepOthersOut();
     void failedLoginsSlowAnswersToTheirSource();
     void p2pFloodIsCountedInTheLog();
 };
@@ -454,6 +520,47 @@ void TestSimServerHostile::idleSourcesCannotKeepOthersOut()
     clock.start();
     QVERIFY(late.waitClosed(20000)); // not the 30 s deadline
     QVERIFY2(clock.elapsed() >= 1500, qPrintable(QString::number(clock.elapsed())));
+}
+
+void TestSimServerHostile::churningAddressesCannotKeepOthersOut_data()
+{
+    acceptsAgainAfterDescriptorShortage_data(); // both ports
+}
+
+// While forty addresses keep every slot taken, users from other addresses
+// still log in (or are answered) nearly every time.
+void TestSimServerHostile::churningAddressesCannotKeepOthersOut()
+{
+    QFETCH(bool, p2p);
+    QuietSim sim;
+    QVERIFY(sim.start(kQuiet));
+    const quint16 port = p2p ? sim.process.p2pPort() : sim.port();
+    Churn churn(port);
+    QTRY_VERIFY_WITH_TIMEOUT(churn.opened() > 40, 20000); // some were closed and reopened
+    QTest::qWait(1000);                                   // and the table turns over
+    // The user answers its challenge after a round trip of 50 ms, as over a
+    // long path; attackers reopening at once must not close it meanwhile.
+    const char *const users[] = {"127.0.0.3", "127.0.0.4", "127.0.0.5", "127.0.0.6", "127.0.0.7"};
+    const auto getsIn = [&](const char *source) {
+        HostilePeer user;
+        user.setSource(source);
+        if (p2p ? !user.connectOnly(port) : !user.connectTo(port, 5000))
+            return false;
+        QThread::msleep(50);
+        if (!p2p)
+            return user.login("admin", "secret") == 0;
+        tvwire::Frame f;
+        tvwire::P2PReply reply;
+        return user.send(HostilePeer::frame(tvwire::MsgP2PQuery, 0, 1,
+                                            tvwire::encodeBody(tvwire::P2PQuery{kSerial}))) &&
+               user.readFrame(f, 5000) == 1 && tvwire::decodeBody(f.body, reply) &&
+               reply.result == 0;
+    };
+    int in = 0;
+    for (const char *source : users)
+        in += getsIn(source) ? 1 : 0;
+    qInfo("%d of 5 got in; the churn opened %d connections", in, churn.opened());
+    QVERIFY2(in >= 3, qPrintable(QString::number(in)));
 }
 
 // A guesser opening connection after connection from one address gets its
