@@ -83,6 +83,8 @@ private:
     std::atomic<quint64> m_nStreamSize{0};
     int m_nChannel = 0;
     int m_nTimerId = -1;
+    // The remote-control positions keep the design's names, without m_
+    // (docs/architecture.md, "Names").
     int nLastSentX = 0;
     int nLastSentY = 0;
     int nPendingX = 0;

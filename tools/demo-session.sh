@@ -51,25 +51,15 @@ fi
 
 logins() { grep -c 'login of "admin" (by address) accepted' "$SHOTS/recorder-sim.log" || true; }
 
-# wait_for SECONDS COMMAND...: polls until the command succeeds; a slow
-# machine (or a sanitized build) takes its time, a broken one fails.
-wait_for() {
-    local tries=$(($1 * 10))
-    shift
-    for _ in $(seq "$tries"); do "$@" && return 0; sleep 0.1; done
-    return 1
-}
-visible() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
 logged_in() { [ "$(logins)" -ge "$1" ]; }
-fail() { echo "[run] $*" >&2; exit 1; }
 
 "$APP/telvane" "${ARGS[@]}" &
-wait_for 30 logged_in 1 || fail "the client did not log in"
-wait_for 30 visible '^Remote Control$' || fail "the main window did not show"
+tv_wait_for 30 logged_in 1 || die "the client did not log in"
+MAIN="$(tv_wait_window '^Remote Control$' 30)" || die "the main window did not show"
 # The client paints with the raster engine and loads no GL driver for it.
 client="$(pgrep -f "^$APP/telvane( |\$)" | head -n 1)"
 ! grep -qE 'xcbglintegrations|libGLX_mesa|_dri\.so' "/proc/$client/maps" ||
-    fail "the client loaded a GL driver"
+    die "the client loaded a GL driver"
 sleep "${TV_DEMO_SECONDS:-4}"
 import -window root "$SHOTS/demo.png"
 # Right-click in the picture: the recorder opens its context menu.
@@ -78,19 +68,19 @@ sleep 1
 import -window root "$SHOTS/demo-click.png"
 # Logout from the title bar, "Yes" with Return; the relaunched client shows
 # the login dialog, where Return logs in again.
-eval "$(xdotool getwindowgeometry --shell "$(xdotool search --onlyvisible --name '^Remote Control$' | head -n 1)")"
+eval "$(xdotool getwindowgeometry --shell "$MAIN")"
 xdotool mousemove $((X + WIDTH - 118)) $((Y + 22)) click 1
-wait_for 15 visible '^Prompt$' || fail "logout asked nothing"
+tv_wait_window '^Prompt$' 15 >/dev/null || die "logout asked nothing"
 xdotool key Return
-wait_for 30 visible '^CLoginDlg$' || fail "logout did not bring the login dialog back"
+tv_wait_window '^CLoginDlg$' 30 >/dev/null || die "logout did not bring the login dialog back"
 sleep 1
 import -window root "$SHOTS/demo-relaunch.png"
 # Return again if the dialog had not taken the keyboard yet.
 for _ in 1 2 3; do
     xdotool key Return
-    wait_for 10 logged_in 2 && break
+    tv_wait_for 10 logged_in 2 && break
 done
-logged_in 2 || fail "the relaunched client did not log in again"
+logged_in 2 || die "the relaunched client did not log in again"
 sleep 2
 import -window root "$SHOTS/demo-again.png"
 pkill -f "^$APP/telvane( |\$)" || true

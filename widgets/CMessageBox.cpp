@@ -256,11 +256,11 @@ int CMessageBox::showMessage(QMessageBox::Icon icon, QWidget *parent, const QStr
         box.addButton(strButton1, QMessageBox::ActionRole);
     if (!strButton2.isEmpty())
         box.addButton(strButton2, QMessageBox::ActionRole);
-    box.keyboardOwner = QApplication::activeWindow();
+    box.m_pKeyboardOwner = QApplication::activeWindow();
     ++g_nOpen;
     const int nResult = box.exec();
     // Where no window manager hands the keyboard back when the box goes.
-    WindowFocus::takeKeyboard(box.keyboardOwner);
+    WindowFocus::takeKeyboard(box.m_pKeyboardOwner);
     if (--g_nOpen == 0)
         runWhenNoneOpen();
     return nResult;
@@ -271,7 +271,7 @@ int CMessageBox::showMessage(QMessageBox::Icon icon, QWidget *parent, const QStr
 // request made later.
 void CMessageBox::handBackKeyboard()
 {
-    WindowFocus::setInputFocus(keyboardOwner);
+    WindowFocus::setInputFocus(m_pKeyboardOwner);
 }
 
 void CMessageBox::placeVeil(QWidget *parent, bool bCenter)
@@ -304,8 +304,8 @@ void CMessageBox::centreFrame()
 void CMessageBox::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    if (!coveredPicture.isNull()) {
-        painter.drawPixmap(rect(), coveredPicture);
+    if (!m_coveredPicture.isNull()) {
+        painter.drawPixmap(rect(), m_coveredPicture);
         painter.setOpacity(kVeilOpacity);
     }
     painter.fillRect(rect(), Qt::black);
@@ -363,12 +363,12 @@ bool CMessageBox::answerByKey(int nKey)
 void CMessageBox::prepareVeil()
 {
     if (WindowTranslucency::available())
-        coveredPicture = QPixmap();
+        m_coveredPicture = QPixmap();
     else
-        coveredPicture = parentWidget() ? grabOwner() : grabCovered();
+        m_coveredPicture = parentWidget() ? grabOwner() : grabCovered();
     // The veil darkens the picture itself; a compositor that starts later
     // must not darken it twice.
-    setWindowOpacity(coveredPicture.isNull() ? kVeilOpacity : 1.0);
+    setWindowOpacity(m_coveredPicture.isNull() ? kVeilOpacity : 1.0);
 }
 
 // The owner renders itself: a window shown a moment ago has not reached the

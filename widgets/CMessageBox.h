@@ -79,6 +79,8 @@ public slots:
     void reject() override;
 
 protected slots:
+    // Named like Qt's private slots by the design, as are the members
+    // without m_ below (docs/architecture.md, "Names").
     void _q_buttonClicked(QAbstractButton *button);
 
 protected:
@@ -110,8 +112,8 @@ private:
     QList<QAbstractButton *> customButtonList;
     // What the veil covered when it was shown, where the veil cannot be
     // translucent; null elsewhere.
-    QPixmap coveredPicture;
+    QPixmap m_coveredPicture;
     // The window that had the keyboard when the box came up; it takes it
     // back when the box is answered.
-    QPointer<QWidget> keyboardOwner;
+    QPointer<QWidget> m_pKeyboardOwner;
 };

@@ -26,8 +26,8 @@
 // changes the screen meanwhile; the picture made when the hold ends shows
 // all of it. A viewer that cannot be kept up with must stop holding (its
 // sender then drops its media and asks for an IDR with requestKeyFrame()),
-// or it would stall the others. Fixed: today's constant-quality stream with
-// a periodic IDR, which ignores the pace.
+// or it would stall the others. Fixed (--fixed-rate): a constant-quality
+// stream with a periodic IDR, which ignores the pace.
 //
 // Sizes are made even and kept within 16..4096 pixels, as the encoder needs;
 // fps is kept within 1..120.

@@ -37,7 +37,7 @@ struct SimOptions
     // As many viewers as the server's media budget gives a picture's room
     // each (ViewerHub::kMediaBudget over ViewerFeed::kMinQueuedMedia).
     static constexpr int kMaxConnections = 128;
-    bool fixedRate = false; // the stream as it was before it adapted to slow paths
+    bool fixedRate = false; // a stream that does not adapt to slow paths
     QString pictureTrace;   // a file for the display's trace, for benchmarks
 
     // False with a message for a bad command line; `exitNow` is set for

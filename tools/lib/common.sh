@@ -107,15 +107,44 @@ tv_find_tool() {
     return 1
 }
 
+# tv_now_ms: the wall clock in milliseconds, without starting a process.
+tv_now_ms() {
+    local t="${EPOCHREALTIME/[.,]/}"
+    echo $((10#$t / 1000))
+}
+
+# tv_wait_for <seconds> <command> [args...]: runs the command every tenth of
+# a second until it succeeds, and fails when it has not within the seconds
+# given. A slow machine (or a sanitized build) takes its time, a broken one
+# fails. What the command prints on success is passed on.
+tv_wait_for() {
+    local end=$(($(tv_now_ms) + $1 * 1000))
+    shift
+    until "$@"; do
+        [ "$(tv_now_ms)" -lt "$end" ] || return 1
+        sleep 0.1
+    done
+}
+
+# tv_window_id <title-regex>: prints the id of a visible window whose title
+# matches; fails when there is none.
+tv_window_id() {
+    local id
+    id="$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)"
+    [ -n "$id" ] && echo "$id"
+}
+
+# tv_wait_window <title-regex> <seconds>: waits for a visible window whose
+# title matches and prints its id.
+tv_wait_window() {
+    tv_wait_for "$2" tv_window_id "$1"
+}
+
 # tv_announced_port <word> <file>: waits up to ten seconds for the line
 # "<word> ADDRESS:PORT" that the simulator and the link emulator print once
 # they listen, and prints the port (nothing when the line never came).
 tv_announced_port() {
-    local _
-    for _ in $(seq 100); do
-        grep -q "^$1 " "$2" && break
-        sleep 0.1
-    done
+    tv_wait_for 10 grep -qs "^$1 " "$2" || true
     sed -n "s/^$1 .*:\([0-9]*\)\$/\1/p" "$2"
 }
 
@@ -143,16 +172,12 @@ tv_start_simulator() {
 # waits up to ten seconds until it takes connections. Sets DISPLAY and
 # TV_XVFB_PID; fails when the server does not come up.
 tv_start_xvfb() {
-    local number _
+    local number
     number="$(mktemp -t tv-xvfb.XXXXXX)"
     # shellcheck disable=SC2086 # the server arguments are words
     Xvfb -displayfd 3 -noreset -nolisten tcp $1 3>"$number" >/dev/null 2>&1 &
     TV_XVFB_PID=$!
-    for _ in $(seq 100); do
-        [ -s "$number" ] && break
-        kill -0 "$TV_XVFB_PID" 2>/dev/null || break
-        sleep 0.1
-    done
+    tv_wait_for 10 tv_xvfb_answered "$number" || true
     if [ ! -s "$number" ]; then
         rm -f "$number"
         warn "Xvfb did not start"
@@ -160,6 +185,12 @@ tv_start_xvfb() {
     fi
     export DISPLAY=":$(head -n 1 "$number")"
     rm -f "$number"
+}
+
+# tv_xvfb_answered <file>: the server wrote its display number there, or
+# died trying.
+tv_xvfb_answered() {
+    [ -s "$1" ] || ! kill -0 "$TV_XVFB_PID" 2>/dev/null
 }
 
 # tv_stop_xvfb: stops the server tv_start_xvfb started.

@@ -1,6 +1,7 @@
 # The steps of wine-e2e, sourced by it: the helpers and the checks.
 # Expects: app (the unpacked folder), zip, setup, newer, cert, sim, linkemu,
-# work, shots, wine64, wineserver, DISPLAY; say and fail.
+# work, shots, wine64, wineserver, DISPLAY; say, fail and the helpers of
+# tools/lib/common.sh.
 
 MAIN_TITLE='^Remote Control$'
 MAIN_TITLE_RU='^Удалённое управление$'
@@ -65,7 +66,7 @@ press() {
 # titled like the box): prints the id of the box, the visible window whose
 # name is the program's.
 wait_box() {
-    wait_window '^telvane$' "$1"
+    tv_wait_window '^telvane$' "$1"
 }
 
 # press_box_button <box> <offset>: a button of the box, <offset> pixels
@@ -78,17 +79,6 @@ press_box_button() {
 stop_app() {
     "$wineserver" -k >/dev/null 2>&1
     "$wineserver" -w >/dev/null 2>&1
-}
-
-# wait_window <title-regex> <seconds>: prints the id of a visible window.
-wait_window() {
-    local id end=$((SECONDS + $2))
-    while [ $SECONDS -lt $end ]; do
-        id="$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)"
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.2
-    done
-    return 1
 }
 
 # geometry <window>: sets GX GY GW GH.
@@ -179,7 +169,7 @@ check_silent_login() {
     start_sim silent
     start_ns=$(date +%s%N)
     RUN_DIR="$dir" start_app 0 127.0.0.1 "" "$SIM_PORT" admin "" Russian
-    id="$(wait_window "$MAIN_TITLE_RU" 120)" ||
+    id="$(tv_wait_window "$MAIN_TITLE_RU" 120)" ||
         fail "no main window titled in Russian (telvane.log: $work/run/telvane.log)"
     wait_live "$id" "$start_ns" "from \"$FOREIGN\""
     grep -q 'login of "admin" (by address) accepted' "$work/run/silent.log" ||
@@ -231,13 +221,13 @@ check_login_dialog() {
         "$SIM_PORT" >"$app/Config.ini"
     start_app
     local dlg box main
-    dlg="$(wait_window "$DIALOG_TITLE" 120)" || fail "the login dialog did not appear"
+    dlg="$(tv_wait_window "$DIALOG_TITLE" 120)" || fail "the login dialog did not appear"
     sleep 1
     import -window root "$shots/windows-login.png"
     geometry "$dlg"
     local dx=$GX dy=$GY
     press $((dx + LOGIN_AT[0])) $((dy + LOGIN_AT[1]))
-    wait_window "$NOTICE_TITLE" 30 >/dev/null || fail "no \"Prompt\" notice after a wrong password"
+    tv_wait_window "$NOTICE_TITLE" 30 >/dev/null || fail "no \"Prompt\" notice after a wrong password"
     box="$(wait_box 10)" || fail "the notice has no box"
     sleep 0.5
     import -window root "$shots/windows-wrong-password.png"
@@ -252,7 +242,7 @@ check_login_dialog() {
     xdotool key ctrl+a
     xdotool type --delay 40 secret
     press $((dx + LOGIN_AT[0])) $((dy + LOGIN_AT[1]))
-    main="$(wait_window "$MAIN_TITLE" 60)" || fail "the right password did not open the main window"
+    main="$(tv_wait_window "$MAIN_TITLE" 60)" || fail "the right password did not open the main window"
     grep -q 'login of "admin" (by address) accepted' "$work/run/dialog.log" ||
         fail "the simulator saw no accepted login"
     say "a wrong password gave the \"Prompt\" notice; the right one opened the main window"
@@ -309,7 +299,7 @@ check_slow_link() {
     [ -n "$port" ] || fail "the link emulator did not start ($work/run/link.out)"
     start_ns=$(date +%s%N)
     start_app 0 127.0.0.1 "" "$port" admin "" English
-    id="$(wait_window "$MAIN_TITLE" 120)" || fail "the main window did not appear"
+    id="$(tv_wait_window "$MAIN_TITLE" 120)" || fail "the main window did not appear"
     wait_live "$id" "$start_ns" "at 1.5 Mbit/s"
     # In the first tile, where the menu has room to open down and right.
     top="$(picture_top "$LIVE_SHOT")"
@@ -392,12 +382,12 @@ check_install() {
         fail "/ENCRYPTCODE=0x7 was not refused unchanged (exit $rc)"
     # The shortcut starts the program: with no login saved, the dialog.
     "$wine64" start /unix "$SHORTCUT" >>"$work/run/telvane.log" 2>&1
-    wait_window "$DIALOG_TITLE" 60 >/dev/null || fail "the Start-menu shortcut did not start the program"
+    tv_wait_window "$DIALOG_TITLE" 60 >/dev/null || fail "the Start-menu shortcut did not start the program"
     stop_app
     # By cloud serial, which needs the P2P server and the login code given.
     start_ns=$(date +%s%N)
     RUN_DIR="$INSTALLED" start_app 1 "" "$SERIAL" 0 admin "" English
-    id="$(wait_window "$MAIN_TITLE" 120)" || fail "the installed program did not log in by cloud serial"
+    id="$(tv_wait_window "$MAIN_TITLE" 120)" || fail "the installed program did not log in by cloud serial"
     wait_live "$id" "$start_ns" "installed, by cloud serial"
     grep -q 'login of "admin" (cloud) accepted' "$work/run/cloud.log" || fail "no cloud login seen"
     cp "$LIVE_SHOT" "$shots/windows-main.png"
@@ -415,7 +405,7 @@ check_upgrade() {
     before="$(md5sum <"$INSTALLED/Config.ini")"
     (cd "$(dirname "$newer")" && exec "$wine64" "./$(basename "$newer")" >>"$work/run/setup.log" 2>&1) &
     # The modern UI's title ends in a blank.
-    dlg="$(wait_window "^Telvane ${version//./\\.} Setup *\$" 60)" || fail "the installer's window did not open"
+    dlg="$(tv_wait_window "^Telvane ${version//./\\.} Setup *\$" 60)" || fail "the installer's window did not open"
     sleep 1
     import -window root "$shots/windows-installer.png"
     # Its folder page proposes the installed folder; Return installs.
@@ -436,7 +426,7 @@ check_upgrade() {
     sleep 2
     press $((GX + GW / 2)) $((GY + 30)) && xdotool key Return
     start_ns=$(date +%s%N)
-    id="$(wait_window "$MAIN_TITLE" 120)" || fail "the program the installer started did not log in by itself"
+    id="$(tv_wait_window "$MAIN_TITLE" 120)" || fail "the program the installer started did not log in by itself"
     wait_live "$id" "$start_ns" "upgraded, started by the installer"
     [ "$(grep -c 'login of "admin" (cloud) accepted' "$work/run/cloud.log")" = 2 ] || fail "no second cloud login"
     cp "$LIVE_SHOT" "$shots/windows-upgraded.png"
