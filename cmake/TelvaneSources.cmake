@@ -1,13 +1,34 @@
 # Sources are found by folder so that adding a class never means editing a
 # list kept somewhere else.
-function(tv_glob_sources out)
-    set(result)
-    foreach(dir ${ARGN})
-        file(GLOB found CONFIGURE_DEPENDS
-            ${CMAKE_SOURCE_DIR}/${dir}/*.cpp ${CMAKE_SOURCE_DIR}/${dir}/*.h)
-        list(APPEND result ${found})
+# Files named *Posix.cpp and *Win32.cpp are the two halves of one class's
+# platform part; only the half of the platform being built is kept.
+function(tv_glob_sources out dir)
+    file(GLOB found CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h)
+    if(WIN32)
+        list(FILTER found EXCLUDE REGEX "Posix\\.cpp$")
+    else()
+        list(FILTER found EXCLUDE REGEX "Win32\\.cpp$")
+    endif()
+    set(${out} ${found} PARENT_SCOPE)
+endfunction()
+
+# One layer of the client: a static library of the calling folder's classes
+# and the designer forms (forms/<name>.ui) named in FORMS, which its users
+# include by name, linking the layers below it and what it uses (LIBS).
+# docs/architecture.md says which layer sits on which.
+function(tv_add_client_layer name)
+    cmake_parse_arguments(L "" "" "FORMS;LIBS" ${ARGN})
+    tv_glob_sources(sources ${CMAKE_CURRENT_SOURCE_DIR})
+    list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
+    foreach(form ${L_FORMS})
+        list(APPEND sources ${CMAKE_SOURCE_DIR}/forms/${form}.ui)
     endforeach()
-    set(${out} ${result} PARENT_SCOPE)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}
+        # The forms' generated headers, for classes that hold their form by value.
+        ${CMAKE_CURRENT_BINARY_DIR}/${name}_autogen/include)
+    target_compile_options(${name} PRIVATE ${TV_WARNINGS})
+    target_link_libraries(${name} PUBLIC ${L_LIBS})
 endfunction()
 
 # A static library of plain classes (no moc) from this folder, which its
@@ -26,12 +47,12 @@ endfunction()
 # it finds the SDK libraries, skin and translations the way the client does,
 # and, as the client chooses for itself on X11, with no GL driver loaded:
 # COMMAND runs it on the Qt platform PLATFORM, within TIMEOUT (120 s unless
-# given).
+# given). It links Qt Test and LIBS: the layer it tests and its helpers.
 function(tv_add_test_executable name)
     cmake_parse_arguments(T "" "TIMEOUT;PLATFORM" "SOURCES;LIBS;COMMAND" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     target_compile_options(${name} PRIVATE ${TV_WARNINGS})
-    target_link_libraries(${name} PRIVATE telvane_core tv_testsupport Qt5::Test ${T_LIBS})
+    target_link_libraries(${name} PRIVATE Qt5::Test ${T_LIBS})
     add_test(NAME ${name} COMMAND ${T_COMMAND} WORKING_DIRECTORY ${TV_APP_DIR})
     if(NOT T_TIMEOUT)
         set(T_TIMEOUT 120)

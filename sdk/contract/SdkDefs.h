@@ -1,9 +1,11 @@
 #pragma once
 // The contract of the recorder's two SDKs: the device SDK (network session)
 // and the play SDK (decoding into a window). Both are bound by ordinal only,
-// so every ordinal, argument list, record layout and result code that the
-// program, the SDKs of this project and the recorder simulator rely on is
-// written down here and nowhere else.
+// so every argument list, record layout and result code that the program,
+// the SDKs of this project and the recorder simulator rely on is written
+// down here and nowhere else. The ordinals themselves are in the table
+// SdkOrdinals.txt beside this header, from which the configure step makes
+// SdkOrdinals.h and the libraries' module-definition files.
 //
 // This header is plain C++ on purpose: the SDK libraries of this project,
 // the simulator and the Windows binding include it without Qt.
@@ -13,43 +15,9 @@
 #include <cstring>
 
 #include "SdkCall.h"
+#include "SdkOrdinals.h"
 
 namespace tvsdk {
-
-// ---- ordinals of the device SDK -------------------------------------------
-enum NetOrdinal : int
-{
-    NetOrdSetP2PServer = 137,
-    NetOrdInit = 52,
-    NetOrdSdkSwitch = 21,
-    NetOrdSetAppInfo = 141,
-    NetOrdSetConnectTime = 89,
-    NetOrdLogin = 57,
-    NetOrdGetLastError = 41,
-    NetOrdSetKeepLife = 96,
-    NetOrdGetDevConfig = 31,
-    NetOrdRealPlay = 76,
-    NetOrdSetRealDataCallback = 99,
-    NetOrdDelRealDataCallback = 19,
-    NetOrdStopRealPlay = 127,
-    NetOrdSendJson = 92,
-    NetOrdLogout = 62,
-    NetOrdCleanup = 6,
-};
-
-// ---- ordinals of the play SDK ---------------------------------------------
-enum PlayOrdinal : int
-{
-    PlayOrdOpenStream = 17,
-    PlayOrdPlay = 3,
-    PlayOrdInputData = 18,
-    PlayOrdStop = 4,
-    PlayOrdCloseStream = 19,
-    PlayOrdFreePort = 91,
-};
-
-constexpr int kNetOrdinals[] = {137, 52, 21, 141, 89, 57, 41, 96, 31, 76, 99, 19, 127, 92, 62, 6};
-constexpr int kPlayOrdinals[] = {17, 3, 18, 4, 19, 91};
 
 // ---- callbacks -------------------------------------------------------------
 // Called by the device SDK on a thread of its own when a session is lost.

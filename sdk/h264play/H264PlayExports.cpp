@@ -13,7 +13,8 @@
 #else
 #define TV_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
-// C names, so that the module-definition file can name them.
+// The C names the ordinal table gives them (tv_play_<role>), for the
+// module-definition files made from it.
 #define TV_PLAY_ENTRY extern "C" int TV_SDK_CALL
 
 namespace {

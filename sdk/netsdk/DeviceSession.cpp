@@ -1,7 +1,6 @@
 #include "DeviceSession.h"
 
 #include "Messages.h"
-#include "NetSdk.h"
 #include "NetSdkCodes.h"
 #include "ProtocolEncoder.h"
 #include "RealPlayStream.h"
@@ -22,10 +21,10 @@ constexpr std::size_t kMaxOrphanBytes = tvwire::kMaxMediaBody;
 constexpr std::size_t kLifeBytes = 1024;
 } // namespace
 
-DeviceSession::DeviceSession(int handle, std::uint32_t sessionId, TcpSocket &&socket,
-                             FrameBuffer &&buffer, tvsdk::DisconnectCallback onDisconnect,
-                             void *user)
-    : m_handle(handle), m_sessionId(sessionId), m_socket(std::move(socket)),
+DeviceSession::DeviceSession(DeviceSessionHost &host, int handle, std::uint32_t sessionId,
+                             TcpSocket &&socket, FrameBuffer &&buffer,
+                             tvsdk::DisconnectCallback onDisconnect, void *user)
+    : m_host(host), m_handle(handle), m_sessionId(sessionId), m_socket(std::move(socket)),
       m_buffer(std::move(buffer)), m_onDisconnect(onDisconnect), m_user(user),
       m_keepAliveSec(kDefaultKeepAliveSec), m_deadSec(kDefaultDeadSec)
 {
@@ -154,7 +153,7 @@ void DeviceSession::stop(bool sayGoodbye)
     wake();
     if (m_thread.joinable()) {
         if (m_thread.get_id() == std::this_thread::get_id())
-            NetSdk::instance().adoptThread(std::move(m_thread));
+            m_host.adoptThread(std::move(m_thread));
         else
             m_thread.join();
     }
@@ -173,7 +172,7 @@ void DeviceSession::lost(const std::string &why)
     // Not under the lock: the callback may log out (stop()) from here.
     // stop() on any other thread joins this thread, so it returns only
     // after the callback has.
-    NetSdk::instance().trace("login " + std::to_string(m_handle) + " lost: " + why);
+    m_host.trace("login " + std::to_string(m_handle) + " lost: " + why);
     if (m_onDisconnect)
         m_onDisconnect(m_handle, nullptr, 0, m_user);
 }

@@ -7,8 +7,9 @@
 // disconnect callback, once. Callers' threads send requests (under
 // m_writeMutex) and wait for their replies. stop() ends the thread; when
 // called on the session thread itself (from a callback) the thread is handed
-// to NetSdk, which joins it at clean-up.
+// to the host, which joins it at clean-up.
 
+#include "DeviceSessionHost.h"
 #include "FrameBuffer.h"
 #include "ReplyWaiter.h"
 #include "SdkDefs.h"
@@ -35,8 +36,8 @@ class RealPlayStream;
 class DeviceSession : public std::enable_shared_from_this<DeviceSession>
 {
 public:
-    DeviceSession(int handle, std::uint32_t sessionId, TcpSocket &&socket, FrameBuffer &&buffer,
-                  tvsdk::DisconnectCallback onDisconnect, void *user);
+    DeviceSession(DeviceSessionHost &host, int handle, std::uint32_t sessionId, TcpSocket &&socket,
+                  FrameBuffer &&buffer, tvsdk::DisconnectCallback onDisconnect, void *user);
     ~DeviceSession();
 
     int handle() const { return m_handle; }
@@ -74,6 +75,7 @@ private:
     void flushStreams();
     void keepOrphan(tvwire::Media &media);
 
+    DeviceSessionHost &m_host;
     const int m_handle;
     const std::uint32_t m_sessionId;
     TcpSocket m_socket;

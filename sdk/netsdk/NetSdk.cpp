@@ -185,8 +185,9 @@ int NetSdk::adopt(std::uint64_t epoch, LoginOutcome &outcome, tvsdk::DisconnectC
         outcome.socket.close();
         return ErrNotInitialised;
     }
-    s = std::make_shared<DeviceSession>(m_nextLogin, outcome.sessionId, std::move(outcome.socket),
-                                        std::move(outcome.buffer), cb, user);
+    s = std::make_shared<DeviceSession>(*this, m_nextLogin, outcome.sessionId,
+                                        std::move(outcome.socket), std::move(outcome.buffer), cb,
+                                        user);
     // Started under the lock, so that a clean-up or a logout that finds the
     // session also finds its thread to end.
     if (!s->canWait() || !s->start()) {

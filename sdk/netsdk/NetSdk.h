@@ -8,6 +8,7 @@
 // never held across network waits or callbacks. Sessions run threads of
 // their own (DeviceSession).
 
+#include "DeviceSessionHost.h"
 #include "SdkDefs.h"
 
 #include <atomic>
@@ -25,7 +26,7 @@ class DeviceSession;
 class RealPlayStream;
 struct LoginOutcome;
 
-class NetSdk
+class NetSdk : public DeviceSessionHost
 {
 public:
     static NetSdk &instance();
@@ -52,10 +53,8 @@ public:
     int delRealDataCallback(int playHandle);
     int stopRealPlay(int playHandle);
 
-    // A session thread that ended itself from inside a callback; joined at
-    // clean-up.
-    void adoptThread(std::thread &&thread);
-    void trace(const std::string &line) const;
+    void adoptThread(std::thread &&thread) override;
+    void trace(const std::string &line) const override;
 
 private:
     struct Play

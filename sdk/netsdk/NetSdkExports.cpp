@@ -5,7 +5,8 @@
 
 using netsdk::NetSdk;
 
-// The entry points have C names so that a module-definition file can export
+// The entry points have the C names the ordinal table gives them
+// (tv_net_<role>), so that the module-definition files made from it export
 // them by ordinal on Windows; elsewhere they stay hidden and are reached
 // through tv_proc_by_ordinal.
 #define TV_NET_ENTRY extern "C" int TV_SDK_CALL

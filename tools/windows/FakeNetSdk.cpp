@@ -1,7 +1,9 @@
 // A stand-in for the device SDK, built as NetSDK.dll and exported by ordinal
-// only (see NetSDK-*.def). Each function checks that its arguments arrived
-// as the binding's typedefs pass them and answers so the check program can
-// tell. Callbacks are made on a thread of this library, as the real one does.
+// only through the module-definition files the ordinal table makes (the
+// real library's own, so the stand-in carries its C names). Each function
+// checks that its arguments arrived as the binding's typedefs pass them and
+// answers so the check program can tell. Callbacks are made on a thread of
+// this library, as the real one does.
 #include "../../sdk/contract/SdkDefs.h"
 
 #include <cstring>
@@ -60,7 +62,7 @@ int fail(int code)
 
 extern "C" {
 
-int TV_SDK_CALL fakeSetP2PServer(int nReserved, const char *szServer, int nReserved2)
+int TV_SDK_CALL tv_net_setP2PServer(int nReserved, const char *szServer, int nReserved2)
 {
     return nReserved == 0 && nReserved2 == 0 && szServer &&
                    strnlen(szServer, kP2PServerBufferSize) < kP2PServerBufferSize
@@ -68,19 +70,19 @@ int TV_SDK_CALL fakeSetP2PServer(int nReserved, const char *szServer, int nReser
                : 0;
 }
 
-int TV_SDK_CALL fakeInit(DisconnectCallback cbDisconnect, void *pUser)
+int TV_SDK_CALL tv_net_init(DisconnectCallback cbDisconnect, void *pUser)
 {
     g_disconnect = cbDisconnect;
     g_disconnectUser = pUser;
     return cbDisconnect ? 1 : 0;
 }
 
-int TV_SDK_CALL fakeSdkSwitch(int nOn)
+int TV_SDK_CALL tv_net_sdkSwitch(int nOn)
 {
     return nOn;
 }
 
-int TV_SDK_CALL fakeSetAppInfo(const void *pAppInfo)
+int TV_SDK_CALL tv_net_setAppInfo(const void *pAppInfo)
 {
     const auto *record = static_cast<const unsigned char *>(pAppInfo);
     if (!record || readInt32(record, AppIdentity::kFlag) != 1)
@@ -89,13 +91,13 @@ int TV_SDK_CALL fakeSetAppInfo(const void *pAppInfo)
     return strnlen(first, AppIdentity::kFieldSize) == AppIdentity::kKeyLength ? 0 : -1;
 }
 
-int TV_SDK_CALL fakeSetConnectTime(int nWaitMs, int nTryTimes)
+int TV_SDK_CALL tv_net_setConnectTime(int nWaitMs, int nTryTimes)
 {
     return nWaitMs > 0 && nTryTimes > 0 ? 1 : 0;
 }
 
-int TV_SDK_CALL fakeLogin(const char *szAddress, unsigned short wPort, const char *szUser,
-                          const char *szPassword, void *pDeviceInfo, int *pError, int nKind)
+int TV_SDK_CALL tv_net_login(const char *szAddress, unsigned short wPort, const char *szUser,
+                             const char *szPassword, void *pDeviceInfo, int *pError, int nKind)
 {
     auto *info = static_cast<unsigned char *>(pDeviceInfo);
     const bool byAddress =
@@ -116,18 +118,18 @@ int TV_SDK_CALL fakeLogin(const char *szAddress, unsigned short wPort, const cha
     return byAddress ? kHandle : kCloudHandle;
 }
 
-int TV_SDK_CALL fakeGetLastError()
+int TV_SDK_CALL tv_net_getLastError()
 {
     return g_lastError;
 }
 
-int TV_SDK_CALL fakeSetKeepLife(int nLoginHandle, int nPeriodSec, int nDeadSec)
+int TV_SDK_CALL tv_net_setKeepLife(int nLoginHandle, int nPeriodSec, int nDeadSec)
 {
     return nLoginHandle == kHandle && nPeriodSec > 0 && nDeadSec > nPeriodSec ? 1 : 0;
 }
 
-int TV_SDK_CALL fakeGetDevConfig(int nLoginHandle, int nCommand, int nChannel, void *pBuffer,
-                                 int nBufferSize, int *pReturned, int nTimeoutMs)
+int TV_SDK_CALL tv_net_getDevConfig(int nLoginHandle, int nCommand, int nChannel, void *pBuffer,
+                                    int nBufferSize, int *pReturned, int nTimeoutMs)
 {
     auto *buffer = static_cast<unsigned char *>(pBuffer);
     if (nLoginHandle != kHandle || nChannel != kConfigChannelAll || !buffer || !pReturned)
@@ -149,7 +151,7 @@ int TV_SDK_CALL fakeGetDevConfig(int nLoginHandle, int nCommand, int nChannel, v
     return fail(-10002);
 }
 
-int TV_SDK_CALL fakeRealPlay(int nLoginHandle, void *pClientInfo, unsigned char byFlag)
+int TV_SDK_CALL tv_net_realPlay(int nLoginHandle, void *pClientInfo, unsigned char byFlag)
 {
     const auto *client = static_cast<const unsigned char *>(pClientInfo);
     if (nLoginHandle != kHandle || !client || byFlag != 1)
@@ -157,7 +159,8 @@ int TV_SDK_CALL fakeRealPlay(int nLoginHandle, void *pClientInfo, unsigned char 
     return 100 + readInt32(client, ClientInfo::kChannel);
 }
 
-int TV_SDK_CALL fakeSetRealDataCallback(int nRealPlayHandle, RealDataCallback cbData, void *pUser)
+int TV_SDK_CALL tv_net_setRealDataCallback(int nRealPlayHandle, RealDataCallback cbData,
+                                           void *pUser)
 {
     if (nRealPlayHandle <= 0 || !cbData)
         return 0;
@@ -165,18 +168,19 @@ int TV_SDK_CALL fakeSetRealDataCallback(int nRealPlayHandle, RealDataCallback cb
     return callOnOwnThread(call) ? call.result : 0;
 }
 
-int TV_SDK_CALL fakeDelRealDataCallback(int nRealPlayHandle, RealDataCallback cbData, void *pUser)
+int TV_SDK_CALL tv_net_delRealDataCallback(int nRealPlayHandle, RealDataCallback cbData,
+                                           void *pUser)
 {
     return nRealPlayHandle > 0 && cbData && pUser ? 1 : 0;
 }
 
-int TV_SDK_CALL fakeStopRealPlay(int nRealPlayHandle, void *pReserved)
+int TV_SDK_CALL tv_net_stopRealPlay(int nRealPlayHandle, void *pReserved)
 {
     return nRealPlayHandle > 0 && !pReserved ? 1 : 0;
 }
 
-int TV_SDK_CALL fakeSendJson(int nLoginHandle, const char *szName, int nMsgId, int nChannel,
-                             const char *szJson, int nLength, int nTimeoutMs)
+int TV_SDK_CALL tv_net_sendJson(int nLoginHandle, const char *szName, int nMsgId, int nChannel,
+                                const char *szJson, int nLength, int nTimeoutMs)
 {
     if (nLoginHandle != kHandle || std::strcmp(szName, kRemoteCtrlCommand) != 0 ||
         nMsgId != kRemoteCtrlMsgId || nChannel != kRemoteCtrlChannel ||
@@ -187,7 +191,7 @@ int TV_SDK_CALL fakeSendJson(int nLoginHandle, const char *szName, int nMsgId, i
 
 // Reports the session as lost through the disconnect callback before it
 // closes, so the check sees that callback cross the boundary too.
-int TV_SDK_CALL fakeLogout(int nLoginHandle)
+int TV_SDK_CALL tv_net_logout(int nLoginHandle)
 {
     if (nLoginHandle != kHandle || !g_disconnect)
         return 0;
@@ -195,7 +199,7 @@ int TV_SDK_CALL fakeLogout(int nLoginHandle)
     return callOnOwnThread(call) ? 1 : 0;
 }
 
-int TV_SDK_CALL fakeCleanup()
+int TV_SDK_CALL tv_net_cleanup()
 {
     g_disconnect = nullptr;
     return 1;
@@ -206,19 +210,19 @@ int TV_SDK_CALL fakeCleanup()
 // A fake whose signature drifted from the binding's typedef would still link
 // by ordinal and then corrupt the stack on 32-bit; refuse to build instead.
 #define TV_SAME(fn, type) static_assert(std::is_same<decltype(&fn), type>::value, #fn)
-TV_SAME(fakeSetP2PServer, FnSetP2PServer);
-TV_SAME(fakeInit, FnInit);
-TV_SAME(fakeSdkSwitch, FnSdkSwitch);
-TV_SAME(fakeSetAppInfo, FnSetAppInfo);
-TV_SAME(fakeSetConnectTime, FnSetConnectTime);
-TV_SAME(fakeLogin, FnLogin);
-TV_SAME(fakeGetLastError, FnGetLastError);
-TV_SAME(fakeSetKeepLife, FnSetKeepLife);
-TV_SAME(fakeGetDevConfig, FnGetDevConfig);
-TV_SAME(fakeRealPlay, FnRealPlay);
-TV_SAME(fakeSetRealDataCallback, FnSetRealDataCallback);
-TV_SAME(fakeDelRealDataCallback, FnDelRealDataCallback);
-TV_SAME(fakeStopRealPlay, FnStopRealPlay);
-TV_SAME(fakeSendJson, FnSendJson);
-TV_SAME(fakeLogout, FnLogout);
-TV_SAME(fakeCleanup, FnCleanup);
+TV_SAME(tv_net_setP2PServer, FnSetP2PServer);
+TV_SAME(tv_net_init, FnInit);
+TV_SAME(tv_net_sdkSwitch, FnSdkSwitch);
+TV_SAME(tv_net_setAppInfo, FnSetAppInfo);
+TV_SAME(tv_net_setConnectTime, FnSetConnectTime);
+TV_SAME(tv_net_login, FnLogin);
+TV_SAME(tv_net_getLastError, FnGetLastError);
+TV_SAME(tv_net_setKeepLife, FnSetKeepLife);
+TV_SAME(tv_net_getDevConfig, FnGetDevConfig);
+TV_SAME(tv_net_realPlay, FnRealPlay);
+TV_SAME(tv_net_setRealDataCallback, FnSetRealDataCallback);
+TV_SAME(tv_net_delRealDataCallback, FnDelRealDataCallback);
+TV_SAME(tv_net_stopRealPlay, FnStopRealPlay);
+TV_SAME(tv_net_sendJson, FnSendJson);
+TV_SAME(tv_net_logout, FnLogout);
+TV_SAME(tv_net_cleanup, FnCleanup);
