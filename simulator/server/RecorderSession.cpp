@@ -102,7 +102,15 @@ void RecorderSession::onReadyRead()
             heard();
         return;
     }
-    if (handleSome())
+    // A reply's flush emits bytesWritten, which comes back here from inside
+    // a handler: the next frame must wait until this one is done, or a
+    // second logout would be answered after the first.
+    if (m_handling)
+        return scheduleTurn();
+    m_handling = true;
+    const bool more = handleSome();
+    m_handling = false;
+    if (more)
         scheduleTurn();
 }
 

@@ -98,6 +98,7 @@ private:
     bool m_lingering = false;  // refused: the reply is out, input is discarded
     bool m_answerHeld = false; // the login's answer waits: nothing is read
     bool m_turnScheduled = false;
+    bool m_handling = false; // inside handleSome()
     bool m_loginBegun = false;
     quint32 m_streamId = 0;
     SocketLink m_link;
