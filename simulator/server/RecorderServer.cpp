@@ -70,6 +70,7 @@ bool RecorderServer::startSession(QTcpSocket *socket)
     if (loginDeadlineMs < 0)
         return false;
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, kKernelSendBuffer);
     new RecorderSession(socket, *this, ++m_connections, loginDeadlineMs, this);
     return true;
 }
