@@ -1,5 +1,6 @@
 #include "BenchRunner.h"
 
+#include "AttackFigures.h"
 #include "ClickToPhoton.h"
 #include "ClickToPhotonLink.h"
 #include "ClientPipeline.h"
@@ -103,6 +104,12 @@ bool clickToPhotonLink(const BenchRunner::Settings &s, std::vector<Entry> &out, 
     return true;
 }
 
+bool attackFigures(const BenchRunner::Settings &s, std::vector<Entry> &out, QString &error)
+{
+    return AttackFigures::run(s.attacks.isEmpty() ? AttackFigures::names() : s.attacks,
+                              s.attackRuns, s.simArgs, out, error);
+}
+
 Run single(const char *key,
            std::function<bool(const BenchRunner::Settings &, Json::Value &, QString &)> f)
 {
@@ -118,6 +125,7 @@ Run single(const char *key,
 const std::vector<std::pair<QString, Run>> &runs()
 {
     static const std::vector<std::pair<QString, Run>> table = {
+        {"attack-figures", attackFigures},
         {"click-to-photon", clickToPhoton},
         {"click-to-photon-link", clickToPhotonLink},
         {"client-pipeline",

@@ -23,6 +23,9 @@ public:
         QString linkTag;
         QStringList simArgs; // for the simulator of click-to-photon and click-to-photon-link
         QList<int> viewers;  // click-to-photon with this many viewers each, in turn
+        // attack-figures: which attacks, and how often each is run.
+        QStringList attacks;
+        int attackRuns = 3;
     };
     static QStringList names();
     static bool run(const QString &name, const Settings &settings, const QString &resultsPath);

@@ -47,3 +47,13 @@ double ProcessUsage::residentMb(qint64 pid)
         return 0;
     return double(fields[1].toLongLong()) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
+
+double ProcessUsage::statusMb(qint64 pid, const char *field)
+{
+    const QByteArray prefix = QByteArray(field) + ':';
+    for (const QByteArray &line : procFile(pid, "status").split('\n')) {
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return 0;
+}

@@ -12,4 +12,6 @@ public:
     static double threadCpuSeconds(qint64 pid, const QString &name);
     // Resident set size in MiB.
     static double residentMb(qint64 pid = 0);
+    // A memory field of /proc/<pid>/status in MiB ("VmHWM", "VmRSS"); 0 if absent.
+    static double statusMb(qint64 pid, const char *field);
 };

@@ -15,6 +15,11 @@ double Samples::percentile(double p) const
     return sorted[index];
 }
 
+double Samples::min() const
+{
+    return m_values.empty() ? 0 : *std::min_element(m_values.begin(), m_values.end());
+}
+
 double Samples::max() const
 {
     return m_values.empty() ? 0 : *std::max_element(m_values.begin(), m_values.end());

@@ -12,6 +12,7 @@ public:
     // Nearest-rank percentile, p in 0..100; 0 when empty.
     double percentile(double p) const;
     double median() const { return percentile(50); }
+    double min() const;
     double max() const;
     double mean() const;
 

@@ -1,6 +1,7 @@
 // telvane-bench NAME [options]: runs one benchmark and stores its figures
 // in the results file; "table" prints the table of the results file, and
 // "list" the benchmarks' names, one a line.
+#include "AttackFigures.h"
 #include "BenchRunner.h"
 #include "ResultsFile.h"
 
@@ -37,16 +38,22 @@ int main(int argc, char *argv[])
         "links", "links to click through: unlimited, RATE[/DELAY] (e.g. 1.5M/40) or direct", "LIST",
         "unlimited,4M,4M/40,1.5M,1.5M/40");
     const QCommandLineOption linkTag("link-tag", "names the links in the results", "TAG");
-    const QCommandLineOption simArg("sim-arg",
-                                    "passes ARG to the simulator of click-to-photon(-link) "
-                                    "(repeatable), e.g. --sim-arg=--fixed-rate",
-                                    "ARG");
+    const QCommandLineOption simArg(
+        "sim-arg",
+        "passes ARG to the simulator of click-to-photon(-link) and attack-figures "
+        "(repeatable), e.g. --sim-arg=--fixed-rate",
+        "ARG");
     const QCommandLineOption viewers("viewers",
                                      "click-to-photon at 1920x1080 with N viewers playing, one "
                                      "of them clicking, for each N in the list (e.g. 1,4,8)",
                                      "LIST");
+    const QCommandLineOption attacks(
+        "attacks", "attack-figures: the attacks to run (" + AttackFigures::names().join(",") + ")",
+        "LIST");
+    const QCommandLineOption attackRuns("attack-runs", "attack-figures: runs of each attack", "N",
+                                        "3");
     parser.addOptions({results, clicks, costSeconds, growthMinutes, decodeSeconds, linkClicks,
-                       clickDeadline, links, linkTag, simArg, viewers});
+                       clickDeadline, links, linkTag, simArg, viewers, attacks, attackRuns});
     parser.process(app);
     if (parser.positionalArguments().size() != 1)
         parser.showHelp(2);
@@ -74,6 +81,8 @@ int main(int argc, char *argv[])
     settings.links = parser.value(links).split(',', Qt::SkipEmptyParts);
     settings.linkTag = parser.value(linkTag);
     settings.simArgs = parser.values(simArg);
+    settings.attacks = parser.value(attacks).split(',', Qt::SkipEmptyParts);
+    settings.attackRuns = qBound(1, parser.value(attackRuns).toInt(), 20);
     for (const QString &n : parser.value(viewers).split(',', Qt::SkipEmptyParts)) {
         bool ok = false;
         const int count = n.toInt(&ok);
