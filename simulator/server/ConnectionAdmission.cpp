@@ -39,10 +39,11 @@ ConnectionAdmission::Verdict ConnectionAdmission::admit(quintptr id, const QHost
         v.evict = evictionFor(key, ownPending, nowMs);
         if (!v.evict)
             return v;
-        // Both must wait: the one that lost its slot, or it would take
-        // another at once, and that one another, all in one turn.
+        // The address that lost its slot must wait, or it would take
+        // another at once, and that one another, all in one turn. The
+        // newcomer need not: a user asking the P2P service once per login
+        // takes a slot for each query.
         space(m_pending.value(v.evict).source, nowMs);
-        space(key, nowMs);
         closed(v.evict);
     }
     v.admitted = true;
@@ -54,24 +55,24 @@ ConnectionAdmission::Verdict ConnectionAdmission::admit(quintptr id, const QHost
     return v;
 }
 
-// True while `key` may not take a slot from another connection: it took
-// or lost one less than kSpacingMs ago, or too many addresses did for the
-// table to remember them all. Amortised constant: each entry is dropped once.
+// True while `key` may not take a slot from another connection: it lost
+// one less than kSpacingMs ago, or too many addresses did for the table to
+// remember them all. Amortised constant: each entry is dropped once.
 bool ConnectionAdmission::spaced(const QByteArray &key, qint64 nowMs)
 {
     while (!m_spaced.empty() && nowMs - m_spaced.front().first >= kSpacingMs) {
-        const auto last = m_lastTaken.find(m_spaced.front().second);
-        if (last != m_lastTaken.end() && *last == m_spaced.front().first)
-            m_lastTaken.erase(last);
+        const auto last = m_lastLost.find(m_spaced.front().second);
+        if (last != m_lastLost.end() && *last == m_spaced.front().first)
+            m_lastLost.erase(last);
         m_spaced.pop_front();
     }
-    return m_lastTaken.contains(key) || m_spaced.size() >= std::size_t(kMaxSpaced);
+    return m_lastLost.contains(key) || m_spaced.size() >= std::size_t(kMaxSpaced);
 }
 
 void ConnectionAdmission::space(const QByteArray &key, qint64 nowMs)
 {
     m_spaced.emplace_back(nowMs, key);
-    m_lastTaken.insert(key, nowMs);
+    m_lastLost.insert(key, nowMs);
 }
 
 // The connection to close for a newcomer, of the addresses that hold more
@@ -128,13 +129,8 @@ void ConnectionAdmission::progressed(quintptr id)
         it->idle = false;
 }
 
-// A login proves the address is a user's: it need not wait to take a slot
-// again, as it would after logging out and straight back in.
 void ConnectionAdmission::loggedIn(quintptr id)
 {
-    const auto pending = m_pending.constFind(id);
-    if (pending != m_pending.cend())
-        m_lastTaken.remove(pending->source);
     removePending(id);
 }
 

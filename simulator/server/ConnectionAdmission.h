@@ -15,22 +15,22 @@
 //
 // - A connection younger than kGraceMs is never closed for a newcomer, so
 //   that its challenge leaves before it can go.
-// - While the table is full, an address may take a slot by closing another
-//   connection only kSpacingMs after it last took or lost one that way,
-//   unless it has logged in since.
-//   Addresses reopening as fast as they are closed then close at most one
-//   connection each per kSpacingMs, and only those without a slot try: with
-//   32 slots, A addresses leave a newcomer about 32 / (A - 32) seconds on
-//   average (4 s for 40), where a login needs one round trip. Hundreds of
-//   addresses acting in step can still close a newcomer within a second:
-//   spacing bounds an attacker by the addresses it holds, not beyond.
+// - While the table is full, an address that lost a pending connection
+//   to a newcomer may take a slot that way only kSpacingMs later. Addresses reopening as fast as
+//   they are closed then each take a slot at most once per kSpacingMs, and only those without a
+//   slot try: with 32 slots, A addresses each holding one connection leave
+//   a newcomer about 32 / (A - 32) seconds on average (4 s for 40), where a
+//   login needs one round trip. The newcomer itself need not wait, so a
+//   user asking the P2P service once per login gets a slot every time.
+//   Hundreds of addresses acting in step can still close a newcomer within
+//   a second: spacing bounds an attacker by the addresses it holds.
 //
 // Logged-in connections are never closed for a newcomer. While the listener
 // is nearly full, new connections get a short login deadline.
 //
 // Sources are IPv4 addresses, and IPv6 ones by their /64 prefix, which one
 // host usually holds whole. The tables hold only pending connections and
-// the addresses that took or lost a slot in the last kSpacingMs (at most
+// the addresses that lost a slot in the last kSpacingMs (at most
 // kMaxSpaced), so they stay bounded however many addresses call.
 //
 // Not thread-safe: the listener's thread (the main thread) only. Ids are
@@ -103,7 +103,7 @@ private:
     QHash<quintptr, Pending> m_pending;
     QHash<QByteArray, std::deque<quintptr>> m_pendingByAddress; // oldest first
     quint64 m_arrivals = 0;
-    // Addresses that took or lost a slot for a newcomer lately, oldest first.
+    // Addresses that lost a slot to a newcomer lately, oldest first.
     std::deque<std::pair<qint64, QByteArray>> m_spaced;
-    QHash<QByteArray, qint64> m_lastTaken;
+    QHash<QByteArray, qint64> m_lastLost;
 };

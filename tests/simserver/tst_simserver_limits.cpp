@@ -265,7 +265,7 @@ void TestSimServerLimits::churningAddressesLeaveTimeToLogIn()
             admission.progressed(user);
     }
     admission.loggedIn(user);
-    // A user that logged in may come straight back, spacing or not.
+    // Taking a slot costs the user nothing: it may come straight back.
     const qint64 end = userAt + userIdleMs + userLoginMs;
     QVERIFY(admission.admit(++id, QHostAddress("127.0.0.3"), end).admitted);
     const double seconds = (userAt + userIdleMs + userLoginMs - 1000) / 1000.0;
