@@ -46,10 +46,39 @@ start_app() {
     disown $!
 }
 
+# Now and then Wine fails to start a program at all, and its loader hands
+# the name to start.exe, which prints this instead of the program's output.
+WINE_START_FAILED='ShellExecuteEx failed'
+
 # wine_out <program> [arguments...]: a Windows console program's output,
-# without the carriage returns.
+# without the carriage returns; tried again if Wine could not start it.
 wine_out() {
-    "$wine64" "$@" 2>/dev/null | tr -d '\r'
+    local out try rc
+    for try in 1 2 3; do
+        rc=0
+        out="$("$wine64" "$@" 2>/dev/null | tr -d '\r')" || rc=$?
+        case "$out" in *"$WINE_START_FAILED"*) ;; *) break ;; esac
+        warn "Wine could not start $1 (try $try): $out"
+        sleep 1
+    done
+    [ -z "$out" ] || printf '%s\n' "$out"
+    return "$rc"
+}
+
+# wine_run <log> <program> [arguments...]: runs a program to the end, its
+# output appended to <log>; tried again if Wine could not start it.
+wine_run() {
+    local log="$1" try rc
+    shift
+    for try in 1 2 3; do
+        rc=0
+        "$wine64" "$@" >"$work/run/wine.last" 2>&1 || rc=$?
+        cat "$work/run/wine.last" >>"$log"
+        grep -q "$WINE_START_FAILED" "$work/run/wine.last" || return "$rc"
+        warn "Wine could not start $(basename "$1") (try $try)"
+        sleep 1
+    done
+    return "$rc"
 }
 
 # press <x> <y>: a left click as a hand makes it. Wine drops a press and
@@ -336,7 +365,18 @@ reg_value() {
 # unix_path <windows path, %VARIABLES% allowed>. (A path with a blank
 # reaches cmd's echo quoted, and comes back so.)
 unix_path() {
-    wine_out winepath -u "$(wine_out cmd /c echo "$1" | tr -d '"')"
+    local path
+    path="$(wine_out winepath -u "$(wine_out cmd /c echo "$1" | tr -d '"')")"
+    [ "${path#/}" != "$path" ] && [ "$(wc -l <<<"$path")" = 1 ] || return 1
+    printf '%s\n' "$path"
+}
+
+# installed_paths: where the installer puts the program and its shortcut,
+# in INSTALLED and SHORTCUT.
+installed_paths() {
+    INSTALLED="$(unix_path '%LOCALAPPDATA%\Programs\Telvane')" &&
+        SHORTCUT="$(unix_path '%APPDATA%\Microsoft\Windows\Start Menu\Programs\Telvane.lnk')" ||
+        fail "Wine did not name the install folder (\"$INSTALLED\") or the shortcut (\"$SHORTCUT\")"
 }
 
 # same_files <package folder> <installed folder>: the package's files, byte
@@ -355,13 +395,12 @@ check_install() {
     version="$(basename "$setup" | sed -n 's/^Telvane-\(.*\)-win64-setup\.exe$/\1/p')"
     say "installing $(basename "$setup") silently, with the P2P server and the login code"
     # From a clean slate: a check that failed half-way may have left one.
-    INSTALLED="$(unix_path '%LOCALAPPDATA%\Programs\Telvane')"
-    SHORTCUT="$(unix_path '%APPDATA%\Microsoft\Windows\Start Menu\Programs\Telvane.lnk')"
+    installed_paths
     wine_out reg delete "$UNINSTALL_KEY" /f >/dev/null 2>&1
     rm -rf "$INSTALLED" "$SHORTCUT"
     start_sim cloud --p2p-listen 127.0.0.1:0 --require-login-code "$LOGIN_CODE"
-    "$wine64" "$setup" /S "/SEVERIP=127.0.0.1:$SIM_P2P_PORT" /ENCRYPT=1 "/ENCRYPTCODE=$LOGIN_CODE" \
-        >>"$work/run/setup.log" 2>&1 || fail "the silent install failed"
+    wine_run "$work/run/setup.log" "$setup" /S "/SEVERIP=127.0.0.1:$SIM_P2P_PORT" /ENCRYPT=1 \
+        "/ENCRYPTCODE=$LOGIN_CODE" || fail "the silent install failed"
     location="$(reg_value InstallLocation)"
     [ "$(unix_path "$location")" = "$INSTALLED" ] || fail "installed in \"$location\", not in the user's programs"
     same_files "$app" "$INSTALLED"
@@ -377,7 +416,7 @@ check_install() {
     say "files, shortcut, entry (version $version, $size KB) and Config.ini are in place"
     # A value the program would misread: refused, and nothing changes.
     before="$(md5sum <"$INSTALLED/Config.ini")"
-    "$wine64" "$setup" /S /ENCRYPTCODE=0x7 >>"$work/run/setup.log" 2>&1 || rc=$?
+    wine_run "$work/run/setup.log" "$setup" /S /ENCRYPTCODE=0x7 || rc=$?
     [ "$rc" = 2 ] && [ "$(md5sum <"$INSTALLED/Config.ini")" = "$before" ] ||
         fail "/ENCRYPTCODE=0x7 was not refused unchanged (exit $rc)"
     # The shortcut starts the program: with no login saved, the dialog.
@@ -440,7 +479,7 @@ check_uninstall() {
     program="${quiet#\"}"
     program="${program%%\"*}"
     before="$(md5sum <"$INSTALLED/Config.ini")"
-    "$wine64" "$program" /S >>"$work/run/setup.log" 2>&1 || fail "the uninstaller failed"
+    wine_run "$work/run/setup.log" "$program" /S || fail "the uninstaller failed"
     # It runs on from a copy of itself, so that it can delete the original.
     timeout 60 "$wineserver" -w
     [ "$(cd "$INSTALLED" && find . -mindepth 1)" = ./Config.ini ] ||
@@ -473,18 +512,18 @@ foreign_kept() {
 check_foreign_sdk() {
     local upgrade="${newer:-$setup}"
     say "the user's SDK DLLs through an upgrade and the uninstall"
-    INSTALLED="$(unix_path '%LOCALAPPDATA%\Programs\Telvane')"
+    installed_paths
     wine_out reg delete "$UNINSTALL_KEY" /f >/dev/null 2>&1
     rm -rf "$INSTALLED"
     # An option, so that Config.ini is there as same_files expects.
-    "$wine64" "$setup" /S /ENCRYPT=0 >>"$work/run/setup.log" 2>&1 || fail "the silent install failed"
+    wine_run "$work/run/setup.log" "$setup" /S /ENCRYPT=0 || fail "the silent install failed"
     same_files "$app" "$INSTALLED"
     foreign_dlls "$INSTALLED"
-    "$wine64" "$upgrade" /S >>"$work/run/setup.log" 2>&1 || fail "the silent upgrade failed"
+    wine_run "$work/run/setup.log" "$upgrade" /S || fail "the silent upgrade failed"
     timeout 60 "$wineserver" -w
     foreign_kept "the upgrade"
     [ -f "$INSTALLED/telvane.exe" ] && [ -f "$INSTALLED/Uninstall.exe" ] || fail "the upgrade left no program"
-    "$wine64" "$INSTALLED/Uninstall.exe" /S >>"$work/run/setup.log" 2>&1 || fail "the uninstaller failed"
+    wine_run "$work/run/setup.log" "$INSTALLED/Uninstall.exe" /S || fail "the uninstaller failed"
     timeout 60 "$wineserver" -w
     foreign_kept "the uninstall"
     [ "$( (cd "$INSTALLED" && find . -mindepth 1 ! -name Config.ini) | sort | tr '\n' ' ')" = \
@@ -499,7 +538,7 @@ check_foreign_sdk() {
 check_sdkcheck() {
     local dir="$work/run/sdkcheck" out rc=0
     say "the SDK check against the stand-ins and against a DLL lacking ordinal 92"
-    "$wine64" "$app/telvane-sdkcheck.exe" >"$work/run/sdkcheck-ok.log" 2>&1 ||
+    wine_run "$work/run/sdkcheck-ok.log" "$app/telvane-sdkcheck.exe" ||
         fail "the SDK check fails the stand-ins: $(tr -d '\r' <"$work/run/sdkcheck-ok.log" | tail -n 5)"
     grep -q "All well" "$work/run/sdkcheck-ok.log" || fail "the SDK check did not say all is well"
     # The binding check's device SDK double without ordinal 92.
@@ -507,7 +546,7 @@ check_sdkcheck() {
         fail "cannot build a DLL lacking ordinal 92 ($work/run/build-check.log)"
     rm -rf "$dir" && mkdir -p "$dir" && cp "$app"/*.exe "$app"/*.dll "$dir/" &&
         cp "$work/run/binding/missing/NetSDK.dll" "$dir/" || fail "cannot prepare $dir"
-    "$wine64" "$dir/telvane-sdkcheck.exe" >"$work/run/sdkcheck-missing.log" 2>&1 || rc=$?
+    wine_run "$work/run/sdkcheck-missing.log" "$dir/telvane-sdkcheck.exe" || rc=$?
     out="$(tr -d '\r' <"$work/run/sdkcheck-missing.log")"
     [ "$rc" = 1 ] && grep -q "MISSING ORDINALS: 92" <<<"$out" ||
         fail "the SDK check did not name ordinal 92 as missing (exit $rc): $out"
