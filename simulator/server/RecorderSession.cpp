@@ -51,9 +51,7 @@ RecorderSession::RecorderSession(QTcpSocket *socket, SessionHost &host, int numb
     });
     m_idle.setSingleShot(true);
     m_idle.setInterval(host.options().idleTimeoutMs);
-    connect(&m_idle, &QTimer::timeout, this, [this] {
-        close(QString("silent for %1 s after the login").arg(m_idle.interval() / 1000.0));
-    });
+    connect(&m_idle, &QTimer::timeout, this, &RecorderSession::checkIdle);
     m_nonce = tvwire::LoginProof::makeNonce();
     m_channel.send(tvwire::MsgChallenge, 0, 0, tvwire::encodeBody(tvwire::Challenge{m_nonce}));
 }
@@ -153,11 +151,24 @@ bool RecorderSession::handleSome()
 }
 
 // Any frame keeps a logged-in session alive, not only a keep-alive: a
-// client busy with commands need not send keep-alives as well.
+// client busy with commands need not send keep-alives as well. A frame
+// only notes the time; the timer looks at it once per deadline, instead of
+// being rearranged among all the process's timers for every frame.
 void RecorderSession::heard()
 {
     if (m_sessionId)
-        m_idle.start();
+        m_heard.start();
+}
+
+void RecorderSession::checkIdle()
+{
+    const qint64 limit = m_host.options().idleTimeoutMs;
+    const qint64 silent = m_heard.elapsed();
+    if (silent < limit) {
+        m_idle.start(int(limit - silent));
+        return;
+    }
+    close(QString("silent for %1 s after the login").arg(limit / 1000.0));
 }
 
 void RecorderSession::scheduleTurn()
@@ -278,6 +289,7 @@ void RecorderSession::acceptLogin(std::uint32_t sequence, const tvwire::LoginReq
     answer.channelB = o.channelsB;
     answer.serial = o.serial.toStdString();
     m_channel.send(tvwire::MsgLoginReply, m_sessionId, sequence, tvwire::encodeBody(answer));
+    m_heard.start();
     m_idle.start();
     log(QString("login of %1 (%2) accepted, session id %3%4")
             .arg(SimLog::peerText(request.user), cloud ? "cloud" : "by address")

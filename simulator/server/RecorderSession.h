@@ -31,6 +31,7 @@
 #include "ViewerFeed.h"
 #include "WireChannel.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -83,6 +84,7 @@ private:
     void reply(const tvwire::Frame &request, std::uint16_t type,
                const std::vector<std::uint8_t> &body);
     void heard();
+    void checkIdle();
     void stopViewer();
     void startFaultTimers();
     void close(const QString &why);
@@ -105,4 +107,5 @@ private:
     ViewerFeed m_feed;
     LogBudget m_logBudget; // costs from the host's too
     QTimer m_idle;         // started at the login
+    QElapsedTimer m_heard; // since the last frame after the login
 };
