@@ -16,6 +16,10 @@ SIM_PORT=""
 SIM_P2P_PORT=""
 RUN_DIR=""
 
+# Now and then Wine fails to start a program at all, and its loader hands
+# the name to start.exe, which prints this instead of the program's output.
+WINE_START_FAILED='ShellExecuteEx failed'
+
 # timed <check>: runs it and says how long it took.
 timed() {
     local start=$SECONDS
@@ -40,15 +44,31 @@ start_sim() {
 }
 
 # start_app [arguments...]: telvane.exe from RUN_DIR (the unpacked zip
-# unless set), in the background.
+# unless set), in the background; app_window waits for its first window.
 start_app() {
-    (cd "${RUN_DIR:-$app}" && exec "$wine64" ./telvane.exe "$@" >>"$work/run/telvane.log" 2>&1) &
+    START_DIR="${RUN_DIR:-$app}" START_ARGS=("$@")
+    launch_app
+}
+
+launch_app() {
+    START_AT=$(stat -c %s "$work/run/telvane.log" 2>/dev/null || echo 0)
+    (cd "$START_DIR" && exec "$wine64" ./telvane.exe "${START_ARGS[@]}" >>"$work/run/telvane.log" 2>&1) &
     disown $!
 }
 
-# Now and then Wine fails to start a program at all, and its loader hands
-# the name to start.exe, which prints this instead of the program's output.
-WINE_START_FAILED='ShellExecuteEx failed'
+# app_window <title-regex> <seconds>: the id of the window of the program
+# start_app started, which is started again if Wine could not start it.
+app_window() {
+    local end=$((SECONDS + $2)) try=1
+    until tv_wait_window "$1" 1; do
+        [ $SECONDS -lt $end ] || return 1
+        if [ $try -lt 3 ] && tail -c +$((START_AT + 1)) "$work/run/telvane.log" | grep -q "$WINE_START_FAILED"; then
+            warn "Wine could not start telvane.exe (try $try)"
+            try=$((try + 1))
+            launch_app
+        fi
+    done
+}
 
 # wine_out <program> [arguments...]: a Windows console program's output,
 # without the carriage returns; tried again if Wine could not start it.
@@ -198,7 +218,7 @@ check_silent_login() {
     start_sim silent
     start_ns=$(date +%s%N)
     RUN_DIR="$dir" start_app 0 127.0.0.1 "" "$SIM_PORT" admin "" Russian
-    id="$(tv_wait_window "$MAIN_TITLE_RU" 120)" ||
+    id="$(app_window "$MAIN_TITLE_RU" 120)" ||
         fail "no main window titled in Russian (telvane.log: $work/run/telvane.log)"
     wait_live "$id" "$start_ns" "from \"$FOREIGN\""
     grep -q 'login of "admin" (by address) accepted' "$work/run/silent.log" ||
@@ -250,7 +270,7 @@ check_login_dialog() {
         "$SIM_PORT" >"$app/Config.ini"
     start_app
     local dlg box main
-    dlg="$(tv_wait_window "$DIALOG_TITLE" 120)" || fail "the login dialog did not appear"
+    dlg="$(app_window "$DIALOG_TITLE" 120)" || fail "the login dialog did not appear"
     sleep 1
     import -window root "$shots/windows-login.png"
     geometry "$dlg"
@@ -328,7 +348,7 @@ check_slow_link() {
     [ -n "$port" ] || fail "the link emulator did not start ($work/run/link.out)"
     start_ns=$(date +%s%N)
     start_app 0 127.0.0.1 "" "$port" admin "" English
-    id="$(tv_wait_window "$MAIN_TITLE" 120)" || fail "the main window did not appear"
+    id="$(app_window "$MAIN_TITLE" 120)" || fail "the main window did not appear"
     wait_live "$id" "$start_ns" "at 1.5 Mbit/s"
     # In the first tile, where the menu has room to open down and right.
     top="$(picture_top "$LIVE_SHOT")"
@@ -426,7 +446,7 @@ check_install() {
     # By cloud serial, which needs the P2P server and the login code given.
     start_ns=$(date +%s%N)
     RUN_DIR="$INSTALLED" start_app 1 "" "$SERIAL" 0 admin "" English
-    id="$(tv_wait_window "$MAIN_TITLE" 120)" || fail "the installed program did not log in by cloud serial"
+    id="$(app_window "$MAIN_TITLE" 120)" || fail "the installed program did not log in by cloud serial"
     wait_live "$id" "$start_ns" "installed, by cloud serial"
     grep -q 'login of "admin" (cloud) accepted' "$work/run/cloud.log" || fail "no cloud login seen"
     cp "$LIVE_SHOT" "$shots/windows-main.png"
