@@ -70,6 +70,10 @@ constexpr std::size_t kMaxBurst = 256 * 1024;
 // All an input may send: enough to fill the socket buffers many times over,
 // little enough that a sanitized run of one input stays well within seconds.
 constexpr std::size_t kMaxSentPerInput = 1024 * 1024;
+// How long the simulator may take for what it must do (answer, read, let
+// go): far above the few milliseconds it takes, so that only a simulator
+// that never does it is a finding, not a machine that is busy.
+constexpr auto kPatience = std::chrono::seconds(15);
 int g_report = 2; // stderr as it was before libFuzzer closed it (-close_fd_mask=2)
 
 [[noreturn]] void fail(const char *what, long long value = 0)
@@ -167,7 +171,7 @@ public:
     {
         countRequests(bytes);
         std::size_t at = 0;
-        const auto deadline = Clock::now() + std::chrono::seconds(5);
+        const auto deadline = Clock::now() + kPatience;
         while (m_fd >= 0 && at < bytes.size()) {
             const ssize_t n = ::send(m_fd, bytes.data() + at, bytes.size() - at, MSG_NOSIGNAL);
             if (n > 0) {
@@ -463,7 +467,7 @@ std::vector<std::uint8_t> recordBytes(std::uint8_t control, const std::uint8_t *
 void connectClient(Client &client, QPointer<RecorderSession> &session, std::uint8_t flags,
                    std::uint32_t &sequence)
 {
-    const auto deadline = Clock::now() + std::chrono::seconds(5);
+    const auto deadline = Clock::now() + kPatience;
     while (client.nonce().empty() && !client.closed() && Clock::now() < deadline) {
         pump();
         client.receive();
@@ -475,7 +479,7 @@ void connectClient(Client &client, QPointer<RecorderSession> &session, std::uint
         logIn(client, flags, sequence);
         settle(client, session);
         // The answer may be held back on a timer after the request is read.
-        const auto answered = Clock::now() + std::chrono::seconds(3);
+        const auto answered = Clock::now() + kPatience;
         while (!client.session() && !client.closed() && Clock::now() < answered) {
             pump();
             client.receive();
@@ -488,7 +492,7 @@ void connectClient(Client &client, QPointer<RecorderSession> &session, std::uint
 void waitGone(QPointer<RecorderSession> &session, bool p2p)
 {
     Sim &s = sim();
-    const auto gone = Clock::now() + std::chrono::seconds(2);
+    const auto gone = Clock::now() + kPatience;
     const auto p2pOpen = [&s] { return !s.p2p->findChildren<QTcpSocket *>().isEmpty(); };
     while ((session || p2pOpen()) && Clock::now() < gone)
         pump();
