@@ -22,4 +22,7 @@ public:
 
     // Tests point the file elsewhere; empty restores the application directory.
     static void setDirectoryOverride(const QString &dir);
+
+private:
+    static bool fileIsUsable();
 };

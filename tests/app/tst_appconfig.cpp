@@ -20,6 +20,8 @@ private slots:
     void passwordRoundTrip_data();
     void passwordRoundTrip();
     void syncedWriteIsOnDisk();
+    void serializedValuesLeaveTheFileAlone_data();
+    void serializedValuesLeaveTheFileAlone();
 };
 
 void TestAppConfig::defaultsWithoutFile()
@@ -93,6 +95,46 @@ void TestAppConfig::syncedWriteIsOnDisk()
     const QByteArray contents = file.readAll();
     QVERIFY(contents.contains("[RemoteCtrlTheme]"));
     QVERIFY(contents.contains("Solution=Russian"));
+}
+
+// The INI reader deserializes "@Variant(...)" and "@DateTime(...)" values,
+// and a damaged one crashes the toolkit: however the form is spelt, such a
+// file reads as absent and is not written to. Other text still reads.
+void TestAppConfig::serializedValuesLeaveTheFileAlone_data()
+{
+    QTest::addColumn<QByteArray>("ip");
+    QTest::addColumn<bool>("usable");
+    // Raw INI text: "\0" is the two characters the reader unescapes.
+    // A fuzzer's find: the toolkit asked for 2^64 bytes or crashed on it.
+    QTest::newRow("crashing object") << QByteArray(R"ini(@Variant(\0\0\0\xMMMMMMMMMMMMMMMM)ini"
+                                                   R"ini(MMMMMMMMMMMMMMMMMMMMMMMMMMMMMMM7f)ini"
+                                                   R"ini(\0\0\DFMingByteArray))ini")
+                                     << false;
+    QTest::newRow("plain") << QByteArray(R"ini(@Variant(\0\0\0\x2\0\0\0\x1))ini") << false;
+    QTest::newRow("date") << QByteArray(R"ini(@DateTime(\0\0\0\x10))ini") << false;
+    QTest::newRow("quoted") << QByteArray(R"ini("@Variant(\0\0\0\x2)")ini") << false;
+    QTest::newRow("hex at sign") << QByteArray(R"ini(\x40Variant(\0))ini") << false;
+    QTest::newRow("wide hex at sign") << QByteArray(R"ini(\x10040Variant(\0))ini") << false;
+    QTest::newRow("octal at sign") << QByteArray(R"ini(\100Variant(\0))ini") << false;
+    QTest::newRow("list item") << QByteArray(R"ini(1, @Variant(\0))ini") << false;
+    QTest::newRow("continued line") << QByteArray("@Vari\\\nant(\\0)") << false;
+    QTest::newRow("no at sign") << QByteArray("Variant(1)") << true;
+    QTest::newRow("escaped text") << QByteArray(R"ini("1\x2e2")ini") << true;
+}
+
+void TestAppConfig::serializedValuesLeaveTheFileAlone()
+{
+    QFETCH(QByteArray, ip);
+    QFETCH(bool, usable);
+    TestConfigDir dir;
+    const QByteArray contents = "[RemoteCtrlDevInfo]\nUserName=someone\nIP=" + ip + "\n";
+    dir.writeRaw(contents);
+    QCOMPARE(AppConfig::readText(kUserName, kDefaultUserName), usable ? "someone" : "admin");
+    AppConfig::readText(kIp, kDefaultIp);
+    AppConfig::writeSynced(kAutoLogin, 0);
+    QFile file(dir.filePath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll() == contents, !usable);
 }
 
 QTEST_GUILESS_MAIN(TestAppConfig)
