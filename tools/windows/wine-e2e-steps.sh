@@ -70,34 +70,42 @@ app_window() {
     done
 }
 
-# wine_out <program> [arguments...]: a Windows console program's output,
-# without the carriage returns; tried again if Wine could not start it.
-wine_out() {
-    local out try rc
+# wine_try <out> <err> <program> [arguments...]: runs a program to the end,
+# its output in the file <out> and its errors in <err> ("-": in <out> too);
+# tried again, up to three times, if Wine could not start it.
+wine_try() {
+    local out="$1" err="$2" try rc
+    shift 2
     for try in 1 2 3; do
         rc=0
-        out="$("$wine64" "$@" 2>/dev/null | tr -d '\r')" || rc=$?
-        case "$out" in *"$WINE_START_FAILED"*) ;; *) break ;; esac
-        warn "Wine could not start $1 (try $try): $out"
+        if [ "$err" = - ]; then
+            "$wine64" "$@" >"$out" 2>&1 || rc=$?
+        else
+            "$wine64" "$@" >"$out" 2>"$err" || rc=$?
+        fi
+        grep -q "$WINE_START_FAILED" "$out" || return "$rc"
+        warn "Wine could not start $(basename "$1") (try $try)"
         sleep 1
     done
-    [ -z "$out" ] || printf '%s\n' "$out"
+    return "$rc"
+}
+
+# wine_out <program> [arguments...]: a Windows console program's output,
+# without the carriage returns.
+wine_out() {
+    local rc=0
+    wine_try "$work/run/wine.out" /dev/null "$@" || rc=$?
+    tr -d '\r' <"$work/run/wine.out"
     return "$rc"
 }
 
 # wine_run <log> <program> [arguments...]: runs a program to the end, its
-# output appended to <log>; tried again if Wine could not start it.
+# output appended to <log>.
 wine_run() {
-    local log="$1" try rc
+    local log="$1" rc=0
     shift
-    for try in 1 2 3; do
-        rc=0
-        "$wine64" "$@" >"$work/run/wine.last" 2>&1 || rc=$?
-        cat "$work/run/wine.last" >>"$log"
-        grep -q "$WINE_START_FAILED" "$work/run/wine.last" || return "$rc"
-        warn "Wine could not start $(basename "$1") (try $try)"
-        sleep 1
-    done
+    wine_try "$work/run/wine.last" - "$@" || rc=$?
+    cat "$work/run/wine.last" >>"$log"
     return "$rc"
 }
 
